@@ -1,0 +1,149 @@
+#pragma once
+
+#include "console.h"
+#include "operatorprompt.h"
+#include "serial/portenumerator.h"
+#include "serial/portmap.h"
+#include "serial/serialdevice.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class AnalogMonitor;
+class ConfigurationMenu;
+class DigitalMonitor;
+class MainPort;
+class PortMap;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTabBar;
+class QTimer;
+class RelayControl;
+class SequencerWorkspace;
+class SerialDriver;
+class SettingsFile;
+class StatusBar;
+class TAboutDlgOK;
+class TerminalWorkspace;
+class UpdaterWorkspace;
+class Workspace;
+
+// What the main window is given; tests replace any of it.
+struct ConsoleSetup
+{
+    QString settingsPath;                          // empty: next to the program, else the user's folder
+    std::unique_ptr<SerialDriver> driver;          // empty: Qt Serial Port through the port map
+    std::shared_ptr<PortMap> portMap;              // empty: a new map loaded from the settings file
+    std::function<QStringList()> discoverDevices;  // empty: the machine's serial devices
+    std::unique_ptr<OperatorPrompt> prompt;        // empty: real message boxes
+};
+
+// The main window: start-up panel, workspace strip and status bar. It owns one object per
+// workspace, the main port and the timers of start-up; everything a workspace does lives
+// on that workspace's object.
+class TForm1 : public QWidget, public Console
+{
+    Q_OBJECT
+public:
+    explicit TForm1(ConsoleSetup setup = {});
+    ~TForm1() override;
+
+    // Console
+    OperatorPrompt &prompt() override;
+    QString settingsPath() const override { return m_settingsPath; }
+    bool settingsLoaded() const override { return SettingsLoaded; }
+    bool saveSettings(const std::function<void(SettingsFile &)> &edit) override;
+    MainPort &mainPort() override;
+    void applyLineSettings(bool open, std::function<void(bool)> done = {}) override;
+    void setActivityText(const QString &text) override;
+    QString activityText() const override;
+    void setConnectedText(const QString &text) override;
+
+    // Start-up and shutdown
+    void Timer1Timer();
+    void AboutTimerTimer();
+    void RetrieveSettings();
+    void FormClose();
+    void Button18Click();
+    void HelpClick();
+
+    // Workspaces
+    void TabControl1Change();
+    Workspace *currentWorkspace() const { return m_current; }
+    DigitalMonitor &digitalMonitor() { return *m_digital; }
+    AnalogMonitor &analogMonitor() { return *m_analog; }
+    RelayControl &relayControl() { return *m_relay; }
+    TerminalWorkspace &terminal() { return *m_terminal; }
+    SequencerWorkspace &sequencer() { return *m_sequencer; }
+    UpdaterWorkspace &updater() { return *m_updater; }
+    ConfigurationMenu &configuration() { return *m_configuration; }
+
+    // Line settings (status-bar menus)
+    void SB1Click();
+    void SB2Click();
+    void SB3Click();
+    void PortSel(const QString &caption);
+    void BaudSel(const QString &caption);
+    void ComSpecClick(const QString &caption);
+    // Probes COM1..COM(count - 1) on the line thread and rebuilds the port menu.
+    void EnumeratePorts(int count, std::function<void()> done = {});
+
+    bool SettingsLoaded = false;
+    bool HideAboutOnStartup = false;
+    int StartupTickCount = 0;
+
+Q_SIGNALS:
+    // Start-up has shown the workspaces (the end of RetrieveSettings).
+    void startupFinished();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void buildStartUpPanel();
+    void buildTabArea();
+    void buildMenus();
+    void layoutWindow();
+    void setTabCaptions(const QStringList &captions, int selected);
+    void rebuildTabs();
+    void chooseStartWorkspace();
+    void showWorkspace(Workspace *target);
+    void setPortMenuItems(const QList<PortMenuItem> &items);
+    void showMenuUnder(QMenu *menu, QWidget *field);
+    void readLineSettings(const SettingsFile &file);
+    void discoverPorts();
+    Workspace *workspaceForCaption(const QString &caption) const;
+
+    QString m_settingsPath;
+    std::unique_ptr<OperatorPrompt> m_prompt;
+    std::shared_ptr<PortMap> m_portMap;
+    std::function<QStringList()> m_discoverDevices;
+    MainPort *m_mainPort = nullptr;
+
+    QWidget *m_startUpPanel = nullptr;
+    QWidget *m_tabArea = nullptr;
+    QTabBar *m_tabs = nullptr;
+    StatusBar *m_status = nullptr;
+    QMenu *m_portMenu = nullptr;
+    QMenu *m_baudMenu = nullptr;
+    QMenu *m_specMenu = nullptr;
+    QTimer *m_startupTimer = nullptr;
+    QTimer *m_aboutTimer = nullptr;
+    TAboutDlgOK *m_about = nullptr;
+
+    DigitalMonitor *m_digital = nullptr;
+    AnalogMonitor *m_analog = nullptr;
+    RelayControl *m_relay = nullptr;
+    TerminalWorkspace *m_terminal = nullptr;
+    SequencerWorkspace *m_sequencer = nullptr;
+    UpdaterWorkspace *m_updater = nullptr;
+    ConfigurationMenu *m_configuration = nullptr;
+    QList<Workspace *> m_workspaces;   // in tab order, the configuration last
+    Workspace *m_current = nullptr;
+    bool m_closingWritten = false;
+};

@@ -1,0 +1,132 @@
+// The three status-bar menus (port, rate, format), the port enumeration that fills the
+// port menu, and ApplyLineSettings.
+
+#include "mainwindow.h"
+
+#include "configurationmenu.h"
+#include "settingsfile.h"
+#include "settingskeys.h"
+#include "statusbar.h"
+#include "serial/mainport.h"
+#include "serial/portenumerator.h"
+#include "updater/updaterworkspace.h"
+
+#include <QMenu>
+
+void TForm1::applyLineSettings(bool open, std::function<void(bool)> done)
+{
+    if (!open) {
+        m_mainPort->close();
+        if (done)
+            done(false);
+        return;
+    }
+    LineOpenRequest request;
+    request.portText = m_status->SB1->text();
+    request.baudText = m_status->SB2->text();
+    request.specText = m_status->SB3->text();
+    request.settings = m_mainPort->lineSettings();
+    request.flowEnabled = m_configuration->flowEnabled();
+    request.flow = m_configuration->flowChoice();
+    request.powerEnabled = m_configuration->powerEnabled();
+    request.dtr = m_configuration->dtrEnabled();
+    request.rts = m_configuration->rtsEnabled();
+
+    // A rate text the port cannot be set to would open at the previous rate while the
+    // status claimed the new one: refuse it and say why instead.
+    if (!baudCodeForText(request.baudText)) {
+        m_mainPort->close();
+        m_status->Connected->setToolTip(
+            tr("%1 baud is not a rate this console can set. Choose another rate from the rate menu.")
+                .arg(request.baudText));
+        if (done)
+            done(false);
+        return;
+    }
+    m_mainPort->open(request, std::move(done));
+}
+
+void TForm1::showMenuUnder(QMenu *menu, QWidget *field)
+{
+    // At the bottom of the window, under the clicked field.
+    const QPoint corner = mapToGlobal(QPoint(m_status->x() + field->x(), height()));
+    menu->popup(corner);
+}
+
+void TForm1::SB1Click()
+{
+    showMenuUnder(m_portMenu, m_status->SB1);
+}
+
+void TForm1::SB2Click()
+{
+    showMenuUnder(m_baudMenu, m_status->SB2);
+}
+
+void TForm1::SB3Click()
+{
+    showMenuUnder(m_specMenu, m_status->SB3);
+}
+
+void TForm1::setPortMenuItems(const QList<PortMenuItem> &items)
+{
+    m_portMenu->clear();
+    for (const PortMenuItem &item : items) {
+        QAction *action = m_portMenu->addAction(item.caption, this, [this, caption = item.caption] { PortSel(caption); });
+        action->setEnabled(item.enabled);
+    }
+}
+
+void TForm1::EnumeratePorts(int count, std::function<void()> done)
+{
+    m_mainPort->line().post(
+        [this, count](LineContext &ctx) {
+            const QStringList probed = probePorts(ctx.driver, count);
+            ctx.report([this, probed] {
+                const PortMenuModel menu = buildPortMenu(probed);
+                setPortMenuItems(menu.items);
+                m_updater->setAvailablePorts(menu.ports);
+            });
+        },
+        std::move(done));
+}
+
+void TForm1::PortSel(const QString &caption)
+{
+    m_status->SB1->setText(caption);
+    if (caption == QLatin1String("Rescan")) {
+        m_mainPort->close();
+        m_status->SB1->setText(QStringLiteral("Scanning"));
+        m_status->SB1->repaint();
+        discoverPorts();
+        EnumeratePorts(127, [this] {
+            const QString port = read(SettingsFile(m_settingsPath), key::PORT);
+            m_status->SB1->setText(port);
+            m_updater->setPortText(port);
+        });
+        return;
+    }
+    if (const auto number = portNumberFromText(caption))
+        m_mainPort->lineSettings().port = *number;
+    m_updater->setPortText(caption);
+    applyLineSettings(false);
+    saveSettings([&](SettingsFile &file) { write(file, key::PORT, caption); });
+}
+
+void TForm1::BaudSel(const QString &caption)
+{
+    m_status->SB2->setText(caption);
+    if (const auto code = baudCodeForText(caption))
+        m_mainPort->lineSettings().baudCode = *code;
+    if (!saveSettings([&](SettingsFile &file) { write(file, key::BAUD, caption); }))
+        return;
+    applyLineSettings(false);
+}
+
+void TForm1::ComSpecClick(const QString &caption)
+{
+    m_status->SB3->setText(caption);
+    ParseComSpec(caption, m_mainPort->lineSettings());
+    saveSettings([&](SettingsFile &file) { write(file, key::COMSPEC, caption); });
+    applyLineSettings(false);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class SerialDriver;
+
+// Which ports exist, found by opening each one. probePorts runs as a line job (it opens
+// devices); buildPortMenu is plain data for the port menu of the status bar.
+
+// Opens COM1 to COM(count - 1) one after the other, exclusively, at 9600 8N1 with DTR and
+// RTS off, and closes each again. Gives "COM<n>" for a port that opened and "xCOM<n>" for
+// one that did not (absent, or held by another program or by this one's main port).
+QStringList probePorts(SerialDriver &driver, int count);
+
+struct PortMenuItem
+{
+    QString caption;
+    bool enabled = true;
+
+    bool operator==(const PortMenuItem &) const = default;
+};
+
+struct PortMenuModel
+{
+    // Every port that opened; the failed ones among the first nine entries as disabled
+    // "COM<n> NA"; last "Rescan".
+    QList<PortMenuItem> items;
+    // The ports that opened, in probe order.
+    QStringList ports;
+};
+
+PortMenuModel buildPortMenu(const QStringList &probed);
+
+// The port menu before the first probe: COM1 to COM8, all enabled; no port is known yet.
+PortMenuModel initialPortMenu();

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QString>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+
+// The device layer under TCom: one open serial device, and a driver that opens devices
+// by their COM number. The real driver sits on Qt Serial Port; tests use FakeSerialDriver.
+// Every call is made on the line thread only.
+
+enum class Parity { None, Even, Odd, Space, Mark };
+enum class FlowMode { XonXoff, DtrDsr, CtsRts, None };
+
+struct LineConfig
+{
+    qint32 baudRate = 9600;
+    int dataBits = 8;          // 7 or 8
+    Parity parity = Parity::None;
+    int stopBits = 1;          // 1 or 2
+    FlowMode flow = FlowMode::None;
+
+    bool operator==(const LineConfig &) const = default;
+};
+
+// Why an open failed, in terms the operator can act on.
+// SettingsRefused: the device opened but would not take the line settings (TCom's -2/-3).
+enum class OpenError { None, NoSuchDevice, Busy, PermissionDenied, SettingsRefused, Other };
+
+class SerialDevice
+{
+public:
+    virtual ~SerialDevice() = default;
+
+    // Applies the line settings; false when the device refuses them.
+    virtual bool configure(const LineConfig &config) = 0;
+    virtual LineConfig config() const = 0;
+
+    // Writes all bytes or gives up after the timeout; returns the count written.
+    virtual qint64 write(const char *data, qint64 size, std::chrono::milliseconds timeout) = 0;
+    // One byte, or -1 when none arrived within the timeout (or the line is gone).
+    virtual int readByte(std::chrono::milliseconds timeout) = 0;
+    // Bytes already received and not yet read.
+    virtual int bytesAvailable() = 0;
+
+    // Control lines. False when the device cannot drive them (a pseudo-terminal cannot).
+    virtual bool setDtr(bool on) = 0;
+    virtual bool setRts(bool on) = 0;
+
+    // True once the line is gone (device unplugged, other end closed): reads and writes
+    // then fail at once instead of waiting. The device stays held until it is closed.
+    virtual bool lost() const = 0;
+
+    // While *flag is true, reads and writes give up, a waiting one within AbortSlice: a
+    // cancelled job must not hold the line for a whole time-out (a write held by flow
+    // control may otherwise wait for seconds).
+    void setAbortFlag(const std::atomic<bool> *flag) { m_abort = flag; }
+
+protected:
+    static constexpr std::chrono::milliseconds AbortSlice{20};
+    bool aborted() const { return m_abort && m_abort->load(std::memory_order_relaxed); }
+
+private:
+    const std::atomic<bool> *m_abort = nullptr;
+};
+
+class SerialDriver
+{
+public:
+    virtual ~SerialDriver() = default;
+    // Opens "COM<number>" exclusively. On failure returns null and sets error and,
+    // where the system gave one, a detail text.
+    virtual std::unique_ptr<SerialDevice> open(int comNumber, OpenError &error, QString &detail) = 0;
+};

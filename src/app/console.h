@@ -7,6 +7,7 @@
 class OperatorPrompt;
 class SettingsFile;
 class MainPort;
+struct LineOpenRequest;
 
 // What the main window lends its workspaces: the operator's boxes, the settings file,
 // the main port and the two activity fields of the status bar. Implemented by TForm1.
@@ -29,6 +30,12 @@ public:
     // ApplyLineSettings: open (or reopen) the main port with the status-bar settings, or close
     // it. The open runs on the line thread; done(PortIsOpen) follows on this thread.
     virtual void applyLineSettings(bool open, std::function<void(bool)> done = {}) = 0;
+    // What an open of the main port would use now: the status-bar texts and the
+    // communication choices, copied for a job (MainPort::openFromJob).
+    virtual LineOpenRequest lineOpenRequest() const = 0;
+    // The port and rate fields of the status bar, which choose the next open.
+    virtual void setPortField(const QString &text) = 0;    // SB1
+    virtual void setBaudField(const QString &text) = 0;    // SB2
 
     virtual void setActivityText(const QString &text) = 0;     // SB5
     virtual QString activityText() const = 0;

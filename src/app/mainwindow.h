@@ -59,6 +59,9 @@ public:
     bool saveSettings(const std::function<void(SettingsFile &)> &edit) override;
     MainPort &mainPort() override;
     void applyLineSettings(bool open, std::function<void(bool)> done = {}) override;
+    LineOpenRequest lineOpenRequest() const override;
+    void setPortField(const QString &text) override;
+    void setBaudField(const QString &text) override;
     void setActivityText(const QString &text) override;
     QString activityText() const override;
     void setConnectedText(const QString &text) override;

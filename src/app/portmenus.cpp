@@ -13,14 +13,8 @@
 
 #include <QMenu>
 
-void TForm1::applyLineSettings(bool open, std::function<void(bool)> done)
+LineOpenRequest TForm1::lineOpenRequest() const
 {
-    if (!open) {
-        m_mainPort->close();
-        if (done)
-            done(false);
-        return;
-    }
     LineOpenRequest request;
     request.portText = m_status->SB1->text();
     request.baudText = m_status->SB2->text();
@@ -31,19 +25,28 @@ void TForm1::applyLineSettings(bool open, std::function<void(bool)> done)
     request.powerEnabled = m_configuration->powerEnabled();
     request.dtr = m_configuration->dtrEnabled();
     request.rts = m_configuration->rtsEnabled();
+    return request;
+}
 
-    // A rate text the port cannot be set to would open at the previous rate while the
-    // status claimed the new one: refuse it and say why instead.
-    if (!baudCodeForText(request.baudText)) {
+void TForm1::setPortField(const QString &text)
+{
+    m_status->SB1->setText(text);
+}
+
+void TForm1::setBaudField(const QString &text)
+{
+    m_status->SB2->setText(text);
+}
+
+void TForm1::applyLineSettings(bool open, std::function<void(bool)> done)
+{
+    if (!open) {
         m_mainPort->close();
-        m_status->Connected->setToolTip(
-            tr("%1 baud is not a rate this console can set. Choose another rate from the rate menu.")
-                .arg(request.baudText));
         if (done)
             done(false);
         return;
     }
-    m_mainPort->open(request, std::move(done));
+    m_mainPort->open(lineOpenRequest(), std::move(done));
 }
 
 void TForm1::showMenuUnder(QMenu *menu, QWidget *field)

@@ -29,6 +29,13 @@ public:
     // here afterwards. The connection text ("Port Open - ..." or "Port Closed") is emitted
     // when the result is known.
     void open(const LineOpenRequest &request, std::function<void(bool)> done = {});
+
+    // The same open from inside a job that goes on using the port (a scan, a sequencer
+    // step that changes the rate): opens at once on the line thread and reports the new
+    // settings, PortIsOpen and the connection text back here, in order with the job's
+    // other reports. A rate text without a code is refused: opening at the previous rate
+    // while the status showed the new one would mislead the operator.
+    bool openFromJob(LineContext &ctx, const LineOpenRequest &request);
     // Clears PortIsOpen, shows "Port Closed" and closes the port behind whatever is queued.
     void close();
     // A workspace change: drops the queued jobs, stops the running one at its next read,

@@ -9,7 +9,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/bin"
 
 demo="$(mktemp -d /tmp/iovantor-demo.XXXXXX)"
-"$bin/boardsim" --link "$demo/COM1" --echo >"$demo/boardsim.out" 2>"$demo/boardsim.err" &
+"$bin/boardsim" --link "$demo/COM1" --demo-bus >"$demo/boardsim.out" 2>"$demo/boardsim.err" &
 sim=$!
 trap 'kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null || true' EXIT
 for _ in $(seq 100); do
@@ -17,8 +17,18 @@ for _ in $(seq 100); do
   kill -0 "$sim" 2>/dev/null || { cat "$demo/boardsim.err" >&2; exit 1; }
   sleep 0.1
 done
-"$bin/iniset" "$bin/iovantor.INI" Ports COM1 "$demo/COM1"
-echo "Simulated bus on COM1 ($demo/COM1); settings in $bin/iovantor.INI"
+ini="$bin/iovantor.INI"
+if [ ! -e "$ini" ]; then
+  # A first run shows the board workspaces and starts on the Digital Monitor; later runs
+  # keep whatever was chosen since.
+  for hidden in HideDM HideAM HideRC; do "$bin/iniset" "$ini" Tester "$hidden" 0; done
+  "$bin/iniset" "$ini" Tester StartProg "Digital Monitor"
+fi
+"$bin/iniset" "$ini" Ports COM1 "$demo/COM1"
+# The demo's boards sit at 01, 02, 03, 04 and 0A: a scan of 00 to 0F finds them all.
+"$bin/iniset" "$bin/iovantor.INI" Tester FirstAddr 00
+"$bin/iniset" "$bin/iovantor.INI" Tester LastAddr 0F
+echo "Simulated bus on COM1 ($demo/COM1): boards at 01, 02, 03, 04, 0A; settings in $bin/iovantor.INI"
 
 if [ -n "${DISPLAY:-}" ]; then
   "$bin/iovantor"

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 // Every command string the boards understand, in one place. Commands are plain ASCII with
 // no terminator; every reply is four characters.
 namespace BoardCommands {

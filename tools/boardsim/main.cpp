@@ -2,6 +2,7 @@
 // Prints the device path as the first line on stdout, runs until SIGINT, SIGTERM or
 // SIGHUP, then removes its link and writes the record if asked.
 
+#include "boardsim/boards.h"
 #include "boardsim/record.h"
 #include "boardsim/responder.h"
 #include "boardsim/scriptfile.h"
@@ -50,13 +51,20 @@ int main(int argc, char *argv[])
     const QCommandLineOption repeatOption(QStringLiteral("repeat"),
         QStringLiteral("Start the script over after its last line."));
     const QCommandLineOption latencyOption(QStringLiteral("latency"),
-        QStringLiteral("Delay before an answer, in microseconds (default 0)."), QStringLiteral("us"),
+        QStringLiteral("Delay before an answer, in microseconds (default 0; boards 1000)."), QStringLiteral("us"),
         QStringLiteral("0"));
+    const QCommandLineOption boardOption(QStringLiteral("board"),
+        QStringLiteral("Put a board on the bus: ADDR:KIND or ADDR:KIND:ECHO, KIND one of digital, analog, q83q, "
+                       "q907, relay, silent, first-char; ECHO the address its \"L\" reply names. Repeatable."),
+        QStringLiteral("board"));
+    const QCommandLineOption demoBusOption(QStringLiteral("demo-bus"),
+        QStringLiteral("The demo bus: digital board at 01, analog boards at 02 (eleven channels), 03 (Q83Q) and "
+                       "04 (Q907), relay board at 0A."));
     const QCommandLineOption recordOption(QStringLiteral("record"),
         QStringLiteral("On exit, write every byte with its time and direction to a file."),
         QStringLiteral("file"));
     parser.addOptions({linkOption, baudOption, echoOption, silentOption, scriptOption, repeatOption,
-                       latencyOption, recordOption});
+                       latencyOption, boardOption, demoBusOption, recordOption});
     parser.process(app);
 
     if (!parser.positionalArguments().isEmpty())
@@ -69,13 +77,33 @@ int main(int argc, char *argv[])
     if (!ok || latencyUs < 0)
         return failWith(QStringLiteral("bad --latency \"%1\"").arg(parser.value(latencyOption)));
     const std::chrono::microseconds latency{latencyUs};
-    if (int(parser.isSet(echoOption)) + int(parser.isSet(silentOption)) + int(parser.isSet(scriptOption)) > 1)
-        return failWith(QStringLiteral("--echo, --silent and --script exclude each other"));
+    const bool boards = parser.isSet(boardOption) || parser.isSet(demoBusOption);
+    if (int(parser.isSet(echoOption)) + int(parser.isSet(silentOption)) + int(parser.isSet(scriptOption))
+            + int(boards) > 1)
+        return failWith(QStringLiteral("--echo, --silent, --script and the boards exclude each other"));
     if (parser.isSet(repeatOption) && !parser.isSet(scriptOption))
         return failWith(QStringLiteral("--repeat needs --script"));
 
     std::shared_ptr<boardsim::Responder> responder;
-    if (parser.isSet(echoOption)) {
+    QStringList busLayout;
+    if (boards) {
+        // Boards answer after a millisecond unless told otherwise: no board answers at once.
+        const auto boardLatency = parser.isSet(latencyOption) ? latency : boardsim::Board::DefaultLatency;
+        QStringList descriptions = parser.values(boardOption);
+        if (parser.isSet(demoBusOption))
+            descriptions = boardsim::demoBusDescriptions() + descriptions;
+        auto bus = std::make_shared<boardsim::ResponderChain>();
+        for (const QString &description : descriptions) {
+            QString error;
+            auto board = boardsim::makeBoard(description, boardLatency, &error);
+            if (!board)
+                return failWith(error);
+            busLayout << description;
+            const int address = board->address();
+            bus->add(address, std::move(board));
+        }
+        responder = std::move(bus);
+    } else if (parser.isSet(echoOption)) {
         responder = std::make_shared<boardsim::EchoResponder>(latency);
     } else if (parser.isSet(scriptOption)) {
         QFile file(parser.value(scriptOption));
@@ -111,6 +139,8 @@ int main(int argc, char *argv[])
     std::fprintf(stderr, "boardsim: %s%s, %s; stop with Ctrl+C\n", qPrintable(line.devicePath()),
                  line.linkPath().isEmpty() ? "" : qPrintable(QStringLiteral(" linked at ") + line.linkPath()),
                  baud ? qPrintable(QStringLiteral("%1 baud").arg(baud)) : "unpaced");
+    if (!busLayout.isEmpty())
+        std::fprintf(stderr, "boardsim: boards %s\n", qPrintable(busLayout.join(QStringLiteral(", "))));
 
     int signal = 0;
     sigwait(&stopSignals, &signal);

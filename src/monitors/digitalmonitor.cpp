@@ -1,26 +1,340 @@
 #include "digitalmonitor.h"
 
+#include "boardentry.h"
+#include "boardexchange.h"
+#include "monitorstate.h"
+#include "monitorwidgets.h"
 #include "app/console.h"
+#include "bus/boardcommands.h"
+#include "bus/replyreaders.h"
+#include "serial/mainport.h"
+
+#include <QLineEdit>
+#include <QPushButton>
 
 using namespace std::chrono_literals;
+using namespace Digital;
 
-DigitalMonitor::DigitalMonitor(Console &console, QObject *parent)
-    : PanelWorkspace(QStringLiteral("Digital Monitor"), QStringLiteral("PVantor"), console, parent)
+namespace {
+
+// The output registers in the order RUN writes them, by port.
+constexpr std::array<std::pair<int, int>, PortCount> RunOutputs{{{Left, OutputL}, {Middle, OutputM}, {Right, OutputR}}};
+// Identifying and TEST take the middle port first.
+constexpr std::array<std::pair<int, int>, PortCount> MiddleFirstOutputs{{{Middle, OutputM}, {Left, OutputL}, {Right, OutputR}}};
+
+const QString Unknown = QStringLiteral("XX");
+
+} // namespace
+
+DigitalMonitor::DigitalMonitor(Console &console, MonitorState &state, QObject *parent)
+    : BoardWorkspace(QStringLiteral("Digital Monitor"), QStringLiteral("PVantor"), console, state, parent)
 {
     addTimer(QStringLiteral("VantorTimer"), 100ms);
+    connect(timer(), &QTimer::timeout, this, &DigitalMonitor::VantorTimerTimer);
+    buildPanel();
+    setScanControls(m_locxx, m_boards, m_baudTxt);
+    // A typed address in any of the three workspaces is used as typed, not the list's.
+    connect(&state, &MonitorState::addressTyped, this, [this] { m_boards->selectQuietly(-1); });
 }
 
 void DigitalMonitor::enter()
 {
     panel()->show();
     timer()->start();
+    m_run->setText(QStringLiteral("RUN"));
+    m_test->setText(QStringLiteral("TEST"));
+    // Left during RUN, TEST would stay disabled although the entry's stop phase ends RUN.
+    m_test->setEnabled(true);
 }
 
-void DigitalMonitor::resetOnWorkspaceChange(bool analogRunning)
+void DigitalMonitor::resetOnWorkspaceChange()
 {
-    TestMode = false;
-    StopRequested = true;
-    if (!analogRunning && !RunMode)
+    MonitorState &s = state();
+    s.TestMode = false;
+    s.StopRequested = true;
+    if (!s.AnalogRunning && !s.RunMode)
         console().setActivityText(QStringLiteral("READY"));
-    IdentifyPending = false;
+    m_test->setText(QStringLiteral("TEST"));
+    m_run->setEnabled(true);
+    s.IdentifyPending = false;
+    showPortsUnknown();
+}
+
+void DigitalMonitor::resetRunButtons()
+{
+    m_run->setText(QStringLiteral("RUN"));
+    m_test->setText(QStringLiteral("TEST"));
+    m_run->setEnabled(true);
+    m_test->setEnabled(true);
+}
+
+void DigitalMonitor::showPortsUnknown()
+{
+    for (QLineEdit *field : m_inputs)
+        field->setText(Unknown);
+    m_outputs[Left]->setText(Unknown);
+    m_outputs[Right]->setText(Unknown);
+    m_outputs[Middle]->setText(Unknown);
+}
+
+// --- The operator's controls
+
+void DigitalMonitor::Button1Click()
+{
+    whenIdle([this] { requestScan(m_locxx); });
+}
+
+void DigitalMonitor::Button2Click()
+{
+    // STOP acts at once: a tick still waiting on a silent board is abandoned.
+    if (state().RunMode) {
+        stopRun();
+        return;
+    }
+    whenIdle([this] { state().RunMode ? stopRun() : startRun(); });
+}
+
+void DigitalMonitor::Button3Click()
+{
+    if (state().TestMode) {
+        stopTest();
+        return;
+    }
+    whenIdle([this] { state().TestMode ? stopTest() : startTest(); });
+}
+
+void DigitalMonitor::startRun()
+{
+    m_run->setText(QStringLiteral("STOP"));
+    state().RunMode = true;
+    state().IdentifyPending = true;
+    timer()->start();
+    m_test->setEnabled(false);
+    timer()->setInterval(100ms);
+}
+
+void DigitalMonitor::stopRun()
+{
+    stopJobs();
+    MonitorState &s = state();
+    s.RunMode = false;
+    if (!s.AnalogRunning && !s.TestMode)
+        console().setActivityText(QStringLiteral("READY"));
+    m_run->setText(QStringLiteral("RUN"));
+    m_test->setEnabled(true);
+    s.IdentifyPending = false;
+    showPortsUnknown();
+    s.StopRequested = true;
+}
+
+void DigitalMonitor::startTest()
+{
+    m_test->setText(QStringLiteral("STOP"));
+    state().TestMode = true;
+    TestStep = 0;
+    timer()->start();
+    m_run->setEnabled(false);
+    timer()->setInterval(300ms);
+}
+
+void DigitalMonitor::stopTest()
+{
+    stopJobs();
+    MonitorState &s = state();
+    s.TestMode = false;
+    if (!s.AnalogRunning && !s.RunMode)
+        console().setActivityText(QStringLiteral("READY"));
+    m_test->setText(QStringLiteral("TEST"));
+    m_run->setEnabled(true);
+    s.IdentifyPending = false;
+    showPortsUnknown();
+    s.StopRequested = true;
+}
+
+void DigitalMonitor::BoardsClick()
+{
+    whenIdle([this] {
+        const std::optional<QString> entry = m_boards->selectedEntry();
+        m_locxx->setText(entry ? BoardEntry::address(*entry) : QString());
+        state().IdentifyPending = true;
+    });
+}
+
+void DigitalMonitor::LampClick(int tag)
+{
+    BitLamp *lamp = m_lamps[size_t(tag)];
+    lamp->setText(toggledLampText(lamp->text()));
+    QLineEdit *field = m_outputs[size_t(portOfTag(tag))];
+    field->setText(outputAfterLampClick(field->text(), bitOfTag(tag), lamp->text() == QLatin1String("1")));
+}
+
+void DigitalMonitor::outputChanged(int port)
+{
+    const std::optional<QString> lamps = outputLampTexts(m_outputs[size_t(port)]->text());
+    if (!lamps)
+        return;
+    for (int lamp = 0; lamp < BitsPerPort; ++lamp)
+        m_lamps[size_t(lampTag(port, lamp))]->setText(lamps->at(lamp));
+}
+
+void DigitalMonitor::inputChanged(int port)
+{
+    m_inputBits[size_t(port)]->setText(inputBitsText(m_inputs[size_t(port)]->text()));
+}
+
+void DigitalMonitor::baudTextChanged()
+{
+    const std::optional<QString> rate = baudConvText(m_baudTxt->text());
+    m_baudConv->setText(rate.value_or(QStringLiteral("    ")));
+    m_baudConv->setVisible(rate.has_value());
+}
+
+void DigitalMonitor::typeTextChanged()
+{
+    m_typeText->setText(TypeText(m_type->text()));
+    m_typeText->setVisible(true);
+}
+
+// --- The timer
+
+void DigitalMonitor::VantorTimerTimer()
+{
+    if (jobRunning())
+        return;
+    const MonitorState &s = state();
+    if (s.StopRequested)
+        stopPhase();
+    else if (s.ScanRequested)
+        scanPhase();
+    else if (s.RunMode)
+        runPhase();
+    else if (s.TestMode)
+        testPhase();
+}
+
+void DigitalMonitor::stopPhase()
+{
+    console().applyLineSettings(false);
+    MonitorState &s = state();
+    s.StopRequested = false;
+    s.RunMode = false;
+    s.IdentifyPending = false;
+    timer()->stop();
+    console().setConnectedText(QStringLiteral("Port Closed"));
+}
+
+void DigitalMonitor::scanPhase()
+{
+    ScanOptions options;
+    options.closeFirst = true;
+    options.started = [this] {
+        showPortsUnknown();
+        for (QLineEdit *field : {m_baudTxt, m_type, m_version})
+            field->setText(QStringLiteral("XXXX"));
+    };
+    runScanPhase(options);
+}
+
+DigitalMonitor::TickInputs DigitalMonitor::tickInputs() const
+{
+    TickInputs in;
+    in.portIsOpen = console().mainPort().portIsOpen();
+    in.settings = console().mainPort().lineSettings();
+    in.address = m_locxx->text();
+    for (int port = 0; port < PortCount; ++port)
+        in.outputs[size_t(port)] = m_outputs[size_t(port)]->text();
+    return in;
+}
+
+void DigitalMonitor::runPhase()
+{
+    const bool identify = state().IdentifyPending;
+    postJob([this, in = tickInputs(), identify](MonitorJob &job) mutable {
+        const bool usable = reopenQuietly(job, in.portIsOpen, in.settings);
+        if (identify) {
+            // Type, version and the outputs as the board has them, so RUN starts by writing
+            // back what the board already shows.
+            BoardExchange::ask(job, BoardCommands::addressBoard(in.address));
+            const QByteArray type = BoardExchange::ask(job, BoardCommands::readType());
+            job.report([this, type] { showReply(m_type, type); });
+            const QByteArray version = BoardExchange::ask(job, BoardCommands::readVersion());
+            job.report([this, version] { showReply(m_version, version); });
+            for (const auto &[port, reg] : MiddleFirstOutputs) {
+                const QByteArray value = BoardExchange::readRegister(job, reg);
+                in.outputs[size_t(port)] = displayText(value);
+                job.report([this, port, value] { showReply(m_outputs[size_t(port)], value); });
+            }
+            job.report([this] { state().IdentifyPending = false; });
+        }
+        if (!usable)
+            return;
+        job.report([this] {
+            console().mainPort().setPortIsOpen(true);
+            console().setActivityText(QStringLiteral("RUNNING"));
+        });
+        const QByteArray lineReply = BoardExchange::ask(job, BoardCommands::addressBoard(in.address));
+        job.report([this, lineReply] { showReply(m_baudTxt, lineReply); });
+        if (isEmptyReply(lineReply))
+            return;
+        writeOutputsReadInputs(job, in.outputs);
+    });
+}
+
+void DigitalMonitor::writeOutputsReadInputs(MonitorJob &job, const std::array<QString, PortCount> &outputs)
+{
+    for (const auto &[port, reg] : RunOutputs) {
+        const QString &text = outputs[size_t(port)];
+        if (text.size() != 2)
+            continue;
+        // Written as typed, also when it is not hexadecimal.
+        BoardExchange::writeRegister(job, reg, BoardCommands::modifyRegister(text));
+        job.report([this, port] { m_outputs[size_t(port)]->selectAll(); });
+    }
+    readInput(job, InputM, Middle);
+    readInput(job, InputL, Left);
+    readInput(job, InputR, Right);
+}
+
+QByteArray DigitalMonitor::readInput(MonitorJob &job, int reg, int port)
+{
+    const QByteArray value = BoardExchange::readRegister(job, reg);
+    job.report([this, port, value] { showReply(m_inputs[size_t(port)], value); });
+    return value;
+}
+
+void DigitalMonitor::testPhase()
+{
+    const TestPattern pattern = testPattern(TestStep);
+    // Each pattern stays on the board for one interval: 250 ms, 125 ms for FF.
+    timer()->setInterval(pattern.interval);
+    postJob([this, in = tickInputs(), pattern](MonitorJob &job) mutable {
+        const bool usable = reopenQuietly(job, in.portIsOpen, in.settings);
+        if (pattern.readsIdentity) {
+            const QByteArray lineReply = BoardExchange::ask(job, BoardCommands::addressBoard(in.address));
+            job.report([this, lineReply] { showReply(m_baudTxt, lineReply); });
+            const QByteArray type = BoardExchange::ask(job, BoardCommands::readType());
+            job.report([this, type] { showReply(m_type, type); });
+            const QByteArray version = BoardExchange::ask(job, BoardCommands::readVersion());
+            job.report([this, version] { showReply(m_version, version); });
+        }
+        for (const auto &[port, reg] : MiddleFirstOutputs) {
+            const QByteArray echo = BoardExchange::writeRegister(job, reg, pattern.command);
+            in.outputs[size_t(port)] = displayText(echo);
+            job.report([this, port, echo] { showReply(m_outputs[size_t(port)], echo); });
+        }
+        job.report([this, next = pattern.nextStep] { TestStep = next; });
+        readInput(job, InputL, Left);
+        readInput(job, InputM, Middle);
+        const QByteArray right = readInput(job, InputR, Right);
+        if (!usable)
+            return;
+        job.report([this] {
+            console().mainPort().setPortIsOpen(true);
+            console().setActivityText(QStringLiteral("RUNNING"));
+        });
+        // The fields now hold the pattern as the board echoed it; RUN's writing puts it
+        // back and reads the inputs again.
+        if (!isEmptyReply(right))
+            writeOutputsReadInputs(job, in.outputs);
+    });
 }

@@ -1,26 +1,86 @@
 #pragma once
 
-#include "app/panelworkspace.h"
+#include "boardworkspace.h"
+#include "digitallogic.h"
 
-// The Digital Monitor workspace: watches and drives one digital board.
-class DigitalMonitor : public PanelWorkspace
+#include <array>
+
+class BitLamp;
+class QLabel;
+class QPushButton;
+
+// The Digital Monitor workspace (PVantor): watches and drives one digital board's three
+// output ports and reads its three input ports, every 100 ms in RUN, or steps the outputs
+// through the TEST patterns. Its timer VantorTimer runs the first phase whose flag is set:
+// stop, scan, RUN, TEST.
+class DigitalMonitor : public BoardWorkspace
 {
     Q_OBJECT
 public:
-    explicit DigitalMonitor(Console &console, QObject *parent = nullptr);
+    DigitalMonitor(Console &console, MonitorState &state, QObject *parent = nullptr);
 
     void enter() override;
     // What every workspace change does to this monitor, whichever workspace is entered:
-    // leaves test mode and asks the next tick for a stop phase.
-    void resetOnWorkspaceChange(bool analogRunning);
+    // leaves TEST, asks the next tick for a stop phase and blanks the ports.
+    void resetOnWorkspaceChange();
 
-    bool RunMode = false;
-    bool TestMode = false;
-    bool IdentifyPending = false;
-    bool StopRequested = false;
-    bool ScanRequested = false;
+    void VantorTimerTimer();
+    void Button1Click();   // SCAN
+    void Button2Click();   // RUN / STOP
+    void Button3Click();   // TEST / STOP
+    void BoardsClick();
+    void LampClick(int tag);
 
-    // The scan range as saved ("00" to "0F" by default).
-    QString firstScanAddress = QStringLiteral("00");
-    QString lastScanAddress = QStringLiteral("0F");
+    int TestStep = 0;
+
+protected:
+    void resetRunButtons() override;
+
+private:
+    // What a RUN or TEST tick needs from the controls, copied when it starts.
+    struct TickInputs
+    {
+        bool portIsOpen = false;
+        LineSettings settings;
+        QString address;                               // LOCXX
+        std::array<QString, Digital::PortCount> outputs;   // OUTL, OUTM, OUTR
+    };
+
+    void buildPanel();
+    TickInputs tickInputs() const;
+
+    void stopPhase();
+    void scanPhase();
+    void runPhase();
+    void testPhase();
+    // RUN steps 3.4 to 3.6 inside a job: writes every two-character output and reads the
+    // inputs. The outputs are the field texts as the tick left them.
+    void writeOutputsReadInputs(MonitorJob &job, const std::array<QString, Digital::PortCount> &outputs);
+    QByteArray readInput(MonitorJob &job, int reg, int port);
+
+    void startRun();
+    void stopRun();
+    void startTest();
+    void stopTest();
+    void showPortsUnknown();   // the six port fields "XX"
+
+    void outputChanged(int port);
+    void inputChanged(int port);
+    void baudTextChanged();
+    void typeTextChanged();
+
+    QLineEdit *m_locxx = nullptr;      // LOCXX
+    QLineEdit *m_baudTxt = nullptr;    // BAUDTXT
+    QLineEdit *m_type = nullptr;       // UIDTEXT
+    QLineEdit *m_version = nullptr;    // VERTEXT
+    QLabel *m_baudConv = nullptr;
+    QLabel *m_typeText = nullptr;
+    std::array<QLineEdit *, Digital::PortCount> m_outputs{};   // by port: OUTL, OUTM, OUTR
+    std::array<QLineEdit *, Digital::PortCount> m_inputs{};    // INL, INM, INR
+    std::array<QLabel *, Digital::PortCount> m_inputBits{};    // Label21, Label22, Label23
+    std::array<BitLamp *, Digital::PortCount * Digital::BitsPerPort> m_lamps{};   // by tag
+    BoardList *m_boards = nullptr;
+    QPushButton *m_scan = nullptr;   // Button1
+    QPushButton *m_run = nullptr;    // Button2
+    QPushButton *m_test = nullptr;   // Button3
 };

@@ -1,0 +1,127 @@
+// What the monitor benchmarks share: the console started offscreen on a simulated line,
+// and a 1 ms timer that measures the gaps of the user-interface event loop.
+
+#pragma once
+
+#include "app/mainwindow.h"
+#include "app/workspace.h"
+#include "boardsim/simline.h"
+#include "serial/mainport.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace bench {
+
+struct Gaps
+{
+    std::vector<double> ms;
+
+    double longest() const { return ms.empty() ? 0 : *std::max_element(ms.begin(), ms.end()); }
+    double percentile(double p) const
+    {
+        if (ms.empty())
+            return 0;
+        std::vector<double> sorted = ms;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted[std::min(sorted.size() - 1, size_t(p * double(sorted.size())))];
+    }
+};
+
+// Runs the event loop with a 1 ms timer until done() holds (tested on every tick) or the
+// time is up, and returns the gaps between the timer's ticks.
+inline Gaps measureGaps(const std::function<bool()> &done, std::chrono::milliseconds limit)
+{
+    Gaps gaps;
+    QEventLoop loop;
+    QElapsedTimer clock;
+    qint64 last = -1;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(1);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        if (last >= 0)
+            gaps.ms.push_back(double(now - last) / 1e6);
+        last = now;
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(limit, &loop, &QEventLoop::quit);
+    clock.start();
+    tick.start();
+    loop.exec();
+    return gaps;
+}
+
+inline void printGaps(const char *what, const Gaps &g)
+{
+    std::printf("%s: longest gap %.2f ms, 99.9th percentile %.2f ms, 99th %.2f ms, %zu ticks\n", what, g.longest(),
+                g.percentile(0.999), g.percentile(0.99), g.ms.size());
+}
+
+// The console on a simulated line: COM1 is the line's link, the three board workspaces
+// are shown, the given one is in front and the settings hold the given lines.
+class Console
+{
+public:
+    bool start(boardsim::SimLine &line, const QByteArray &workspace, const QByteArray &settings)
+    {
+        const QString link = m_dir.filePath(QStringLiteral("COM1"));
+        if (!line.open(link)) {
+            std::fprintf(stderr, "cannot open the simulated line: %s\n", qPrintable(line.errorString()));
+            return false;
+        }
+        const QString ini = m_dir.filePath(QStringLiteral("bench.INI"));
+        QFile file(ini);
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        file.write("[Ports]\r\nCOM1=" + link.toLocal8Bit() + "\r\n[Tester]\r\nNagScreen=1\r\nHideDM=0\r\nHideAM=0\r\n"
+                   "HideRC=0\r\nStartProg=" + workspace + "\r\n" + settings);
+        file.close();
+
+        ConsoleSetup setup;
+        setup.settingsPath = ini;
+        setup.discoverDevices = [] { return QStringList(); };
+        window = std::make_unique<TForm1>(std::move(setup));
+        window->show();
+        window->Timer1Timer();
+        window->Timer1Timer();
+        // The monitor's first tick after entry is a stop phase; wait for it.
+        QTimer *timer = window->currentWorkspace()->findChild<QTimer *>();
+        measureGaps([&] { return (!timer || !timer->isActive()) && window->mainPort().line().idle(); },
+                    std::chrono::milliseconds(5000));
+        return true;
+    }
+
+    template<typename T>
+    T *find(const char *name) const
+    {
+        return window->findChild<T *>(QString::fromLatin1(name));
+    }
+
+    std::unique_ptr<TForm1> window;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Widgets offscreen unless a display was chosen.
+inline void useOffscreenByDefault()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+} // namespace bench

@@ -10,7 +10,9 @@
 #include "statusbar.h"
 #include "monitors/analogmonitor.h"
 #include "monitors/digitalmonitor.h"
+#include "monitors/monitorstate.h"
 #include "monitors/relaycontrol.h"
+#include "monitors/scandefaults.h"
 #include "sequencer/sequencerworkspace.h"
 #include "serial/mainport.h"
 #include "serial/portmap.h"
@@ -75,17 +77,21 @@ TForm1::TForm1(ConsoleSetup setup)
     connect(m_status->SB2, &StatusField::clicked, this, &TForm1::SB2Click);
     connect(m_status->SB3, &StatusField::clicked, this, &TForm1::SB3Click);
 
-    m_digital = new DigitalMonitor(*this, this);
-    m_analog = new AnalogMonitor(*this, this);
-    m_relay = new RelayControl(*this, this);
+    m_monitorState = new MonitorState(this);
+    m_digital = new DigitalMonitor(*this, *m_monitorState, this);
+    m_analog = new AnalogMonitor(*this, *m_monitorState, this);
+    m_relay = new RelayControl(*this, *m_monitorState, this);
     m_terminal = new TerminalWorkspace(*this, this);
     m_sequencer = new SequencerWorkspace(*this, this);
     m_updater = new UpdaterWorkspace(*this, this);
     m_configuration = new ConfigurationMenu(*this, this);
+    m_scanDefaults = new ScanDefaults(*this, m_monitorState->scanRange, m_configuration->page(1), this);
     m_workspaces = {m_digital, m_analog, m_relay, m_terminal, m_sequencer, m_updater, m_configuration};
     buildTabArea();
     buildMenus();
     connect(m_configuration, &ConfigurationMenu::hiddenWorkspacesChanged, this, &TForm1::rebuildTabs);
+    m_sequencer->installSettingsPanel(m_configuration->page(2));
+    connect(m_sequencer, &SequencerWorkspace::helpRequested, this, &TForm1::HelpClick);
 
     m_startupTimer = new QTimer(this);
     m_startupTimer->setObjectName(QStringLiteral("Timer1"));
@@ -127,14 +133,15 @@ void TForm1::buildTabArea()
     m_tabArea->hide();
     m_tabs = new QTabBar(m_tabArea);
     m_tabs->setObjectName(QStringLiteral("TabControl1"));
-    m_tabs->setGeometry(2, 0, 580, 25);
+    // Wider than the form's strip: this platform's fonts need the room for all seven tabs.
+    m_tabs->setGeometry(2, 0, 790, 25);
     m_tabs->setExpanding(false);
     m_tabs->setDrawBase(false);
     connect(m_tabs, &QTabBar::currentChanged, this, [this] { TabControl1Change(); });
 
     auto *about = new QPushButton(QStringLiteral("About Keldan"), m_tabArea);
     about->setObjectName(QStringLiteral("Button18"));
-    about->setGeometry(590, 2, 100, 21);
+    about->setGeometry(798, 2, 100, 21);
     connect(about, &QPushButton::clicked, this, &TForm1::Button18Click);
 
     for (Workspace *workspace : m_workspaces) {

@@ -16,6 +16,7 @@ class AnalogMonitor;
 class ConfigurationMenu;
 class DigitalMonitor;
 class MainPort;
+class MonitorState;
 class PortMap;
 class QLabel;
 class QMenu;
@@ -23,6 +24,7 @@ class QPushButton;
 class QTabBar;
 class QTimer;
 class RelayControl;
+class ScanDefaults;
 class SequencerWorkspace;
 class SerialDriver;
 class SettingsFile;
@@ -84,6 +86,8 @@ public:
     SequencerWorkspace &sequencer() { return *m_sequencer; }
     UpdaterWorkspace &updater() { return *m_updater; }
     ConfigurationMenu &configuration() { return *m_configuration; }
+    MonitorState &monitorState() { return *m_monitorState; }
+    ScanDefaults &scanDefaults() { return *m_scanDefaults; }
 
     // Line settings (status-bar menus)
     void SB1Click();
@@ -139,6 +143,8 @@ private:
     QTimer *m_aboutTimer = nullptr;
     TAboutDlgOK *m_about = nullptr;
 
+    MonitorState *m_monitorState = nullptr;   // shared by the three board workspaces
+    ScanDefaults *m_scanDefaults = nullptr;
     DigitalMonitor *m_digital = nullptr;
     AnalogMonitor *m_analog = nullptr;
     RelayControl *m_relay = nullptr;

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QColor>
+#include <QFont>
 #include <QString>
+
+#include <optional>
 
 class QWidget;
 
@@ -17,6 +21,26 @@ public:
     virtual void showMessage(const QString &title, const QString &text) = 0;
     // A Yes/No question (with Cancel when asked for).
     virtual Answer ask(const QString &title, const QString &text, bool withCancel) = 0;
+
+    // The choosers. A prompt that offers none answers as if the operator cancelled.
+    // filter is in Qt's form ("Text files (*.txt *.TXT)"); an empty result means cancelled.
+    struct FileChoice
+    {
+        QString title;
+        QString folder;     // where the chooser starts
+        QString fileName;   // the name field's first text, e.g. "*.txt"
+        QString filter;
+    };
+    virtual QString chooseOpenFile(const FileChoice &) { return {}; }
+    // The caller asks about an existing file itself: the chooser never does.
+    virtual QString chooseSaveFile(const FileChoice &) { return {}; }
+
+    struct FontChoice
+    {
+        QFont font;
+        QColor colour;
+    };
+    virtual std::optional<FontChoice> chooseFont(const QString &, const FontChoice &) { return std::nullopt; }
 };
 
 // The real boxes, parented to the main window.
@@ -26,6 +50,9 @@ public:
     explicit WidgetOperatorPrompt(QWidget *parent) : m_parent(parent) {}
     void showMessage(const QString &title, const QString &text) override;
     Answer ask(const QString &title, const QString &text, bool withCancel) override;
+    QString chooseOpenFile(const FileChoice &choice) override;
+    QString chooseSaveFile(const FileChoice &choice) override;
+    std::optional<FontChoice> chooseFont(const QString &title, const FontChoice &current) override;
 
 private:
     QWidget *m_parent;

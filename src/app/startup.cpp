@@ -10,6 +10,8 @@
 #include "statusbar.h"
 #include "monitors/analogmonitor.h"
 #include "monitors/digitalmonitor.h"
+#include "monitors/monitorstate.h"
+#include "monitors/scandefaults.h"
 #include "sequencer/sequencerworkspace.h"
 #include "serial/mainport.h"
 #include "serial/portmap.h"
@@ -26,8 +28,9 @@ void TForm1::RetrieveSettings()
     term.keys().clearChanged();
     SettingsLoaded = false;
     m_digital->timer()->stop();
-    m_digital->ScanRequested = false;
-    m_sequencer->RunStarted = false;
+    m_monitorState->ScanRequested = false;
+    m_analog->channelModes() = AnalogChannelModes();
+    m_sequencer->resetRunState();
     m_mainPort->lineSettings().flowCode = 3;
 
     // 3: one snapshot of the file serves every read of start-up.
@@ -41,12 +44,12 @@ void TForm1::RetrieveSettings()
     updater.readRates(file);
     updater.readStartIn(file);
     // 7
-    m_sequencer->settings().readFont(file);
+    m_sequencer->readFont(file);
     term.settings().readColours(file);
     // 8
     term.settings().readViews(file);
     // 9
-    m_sequencer->settings().readSpecials(file);
+    m_sequencer->readSpecials(file);
     // 10
     m_configuration->readHideBoxes(file);
     // 11
@@ -59,8 +62,7 @@ void TForm1::RetrieveSettings()
     // 14-16
     readLineSettings(file);
     // 17
-    m_digital->lastScanAddress = read(file, key::LastAddr);
-    m_digital->firstScanAddress = read(file, key::FirstAddr);
+    m_scanDefaults->readSettings(file);
     // 18
     setFixedSize(905, 600 + 36);
     // 19
@@ -69,16 +71,17 @@ void TForm1::RetrieveSettings()
     term.keys().setCurrentKeySet(read(file, key::KeySetSel));
     term.keys().readKeys(file);
     // 21
-    m_sequencer->settings().readCharacters(file);
+    m_sequencer->readCharacters(file);
     // 22
     for (Workspace *workspace : std::as_const(m_workspaces))
         workspace->stopTimers();
     // 23
     chooseStartWorkspace();
-    // 25
-    m_sequencer->settings().readLoadChoices(file);
-    if (m_sequencer->settings().loadLastFile)
-        m_sequencer->StartupLoadDone = false;
+    // 24
+    m_sequencer->fitStepWindow();
+    // 25: the one-time load on the first entry runs after this, so it sees these choices
+    // even when the Sequencer is the start workspace.
+    m_sequencer->readLoadChoices(file);
     // 26
     SettingsLoaded = true;
     // 27

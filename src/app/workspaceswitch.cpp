@@ -59,7 +59,7 @@ void TForm1::TabControl1Change()
     if (m_updater->DownloadInProgress)
         return;
 
-    m_digital->resetOnWorkspaceChange(m_analog->AnalogRunning);
+    m_digital->resetOnWorkspaceChange();
     for (Workspace *workspace : std::as_const(m_workspaces))
         workspace->stopTimers();
 

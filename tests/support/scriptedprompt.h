@@ -23,7 +23,28 @@ public:
         return answers.isEmpty() ? Answer::Cancel : answers.takeFirst();
     }
 
+    // The choosers answer from their own scripts; an empty script cancels.
+    QString chooseOpenFile(const FileChoice &choice) override
+    {
+        choosers.append(choice);
+        return openFiles.isEmpty() ? QString() : openFiles.takeFirst();
+    }
+    QString chooseSaveFile(const FileChoice &choice) override
+    {
+        choosers.append(choice);
+        return saveFiles.isEmpty() ? QString() : saveFiles.takeFirst();
+    }
+    std::optional<FontChoice> chooseFont(const QString &title, const FontChoice &current) override
+    {
+        choosers.append({title, current.font.family(), {}, {}});
+        return fonts.isEmpty() ? std::nullopt : fonts.takeFirst();
+    }
+
     QList<Shown> messages;
     QList<Shown> questions;
     QList<Answer> answers;
+    QList<FileChoice> choosers;   // every chooser shown, in order (a font chooser: title and family)
+    QStringList openFiles;
+    QStringList saveFiles;
+    QList<std::optional<FontChoice>> fonts;
 };

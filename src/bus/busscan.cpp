@@ -1,6 +1,7 @@
 #include "busscan.h"
 
 #include "boardcommands.h"
+#include "hexvalue.h"
 #include "replyreaders.h"
 #include "serial/tcom.h"
 
@@ -12,18 +13,6 @@ namespace {
 constexpr int HighestAddress = 0xFF;
 // Where reading a long range text stops growing, so no text overflows the value.
 constexpr int RangeValueCeiling = 0xFFFF;
-
-int hexDigitValue(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    return -1;
-}
 
 // A list line keeps its seven positions even where a character never came: other code
 // reads the address and the type by position, and a NUL would end the shown text early.
@@ -43,14 +32,7 @@ void send(TCom &com, const QByteArray &command)
 
 int scanAddressValue(const QString &text)
 {
-    int value = 0;
-    for (QChar c : text) {
-        const int digit = hexDigitValue(c);
-        if (digit < 0)
-            break;
-        value = std::min(value * 16 + digit, RangeValueCeiling);
-    }
-    return value;
+    return int(std::min<quint32>(leadingHexValue(text), RangeValueCeiling));
 }
 
 QString BoardListEntry(const QByteArray &addressPart, const QByteArray &type)

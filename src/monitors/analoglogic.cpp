@@ -1,6 +1,6 @@
 #include "analoglogic.h"
 
-#include "hexvalue.h"
+#include "bus/hexvalue.h"
 #include "bus/replyreaders.h"
 
 #include <cstdio>

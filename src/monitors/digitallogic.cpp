@@ -1,6 +1,6 @@
 #include "digitallogic.h"
 
-#include "hexvalue.h"
+#include "bus/hexvalue.h"
 #include "bus/boardcommands.h"
 
 using namespace std::chrono_literals;

@@ -1,6 +1,6 @@
 #include "relaylogic.h"
 
-#include "hexvalue.h"
+#include "bus/hexvalue.h"
 
 namespace Relay {
 

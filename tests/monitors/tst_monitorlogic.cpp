@@ -3,7 +3,7 @@
 
 #include "monitors/analoglogic.h"
 #include "monitors/digitallogic.h"
-#include "monitors/hexvalue.h"
+#include "bus/hexvalue.h"
 #include "monitors/monitorstate.h"
 #include "monitors/relaylogic.h"
 

@@ -5,7 +5,7 @@
 #include "app/configurationmenu.h"
 #include "app/mainwindow.h"
 #include "app/settingsfile.h"
-#include "scriptedprompt.h"
+#include "startconsole.h"
 #include "serial/fakeserialdriver.h"
 #include "serial/mainport.h"
 
@@ -75,22 +75,11 @@ private:
         auto driver = std::make_unique<FakeSerialDriver>();
         for (int port : ports)
             driver->addPort(port);
-        auto prompt = std::make_unique<ScriptedPrompt>();
         Console console;
-        console.prompt = prompt.get();
         console.driver = driver.get();
-        ConsoleSetup setup;
-        setup.settingsPath = ini;
-        setup.driver = std::move(driver);
-        setup.prompt = std::move(prompt);
-        setup.discoverDevices = [] { return QStringList(); };
-        console.window = std::make_unique<TForm1>(std::move(setup));
-        console.window->show();
-        if (start) {
-            console.window->Timer1Timer();
-            console.window->Timer1Timer();
+        console.window = startConsole(ini, std::move(driver), &console.prompt, start);
+        if (start)
             console.waitLine();
-        }
         return console;
     }
 

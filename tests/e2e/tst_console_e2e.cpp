@@ -5,7 +5,7 @@
 #include "app/settingsfile.h"
 #include "boardsim/responder.h"
 #include "boardsim/simline.h"
-#include "scriptedprompt.h"
+#include "startconsole.h"
 #include "serial/mainport.h"
 #include "serial/tcom.h"
 
@@ -63,19 +63,9 @@ class TestConsoleEndToEnd : public QObject
 
     QTemporaryDir m_dir;
 
-    std::unique_ptr<TForm1> startConsole(const QString &ini, ScriptedPrompt **prompt = nullptr)
+    static std::unique_ptr<TForm1> startOnLine(const QString &ini)
     {
-        auto scripted = std::make_unique<ScriptedPrompt>();
-        if (prompt)
-            *prompt = scripted.get();
-        ConsoleSetup setup;
-        setup.settingsPath = ini;
-        setup.prompt = std::move(scripted);
-        setup.discoverDevices = [] { return QStringList(); };
-        auto window = std::make_unique<TForm1>(std::move(setup));
-        window->show();
-        window->Timer1Timer();
-        window->Timer1Timer();
+        auto window = startConsole(ini);
         window->mainPort().line().waitIdle(5000);
         return window;
     }
@@ -110,7 +100,7 @@ private Q_SLOTS:
         writeFile(ini, "[Ports]\r\nCOM1=" + link.toLocal8Bit() + "\r\n[Tester]\r\nStartProg=Relay Control\r\nHideRC=0\r\n"
                            + settings);
 
-        auto window = startConsole(ini);
+        auto window = startOnLine(ini);
         QTEST(connected(*window), "status");
         const TerminalSettings tio = terminalSettings(line.devicePath());
         QTEST(int(tio.speed), "speed");
@@ -132,7 +122,7 @@ private Q_SLOTS:
 
         const QString ini = m_dir.filePath(QStringLiteral("held.INI"));
         writeFile(ini, "[Ports]\r\nCOM1=" + link.toLocal8Bit() + "\r\n[Tester]\r\nStartProg=Relay Control\r\nHideRC=0\r\n");
-        auto window = startConsole(ini);
+        auto window = startOnLine(ini);
         QCOMPARE(connected(*window), QStringLiteral("Port Closed"));
         QVERIFY(!window->mainPort().portIsOpen());
         const QString why = window->findChild<QLabel *>(QStringLiteral("Connected"))->toolTip();

@@ -8,7 +8,7 @@
 #include "monitors/digitalmonitor.h"
 #include "monitors/monitorstate.h"
 #include "monitors/relaycontrol.h"
-#include "scriptedprompt.h"
+#include "startconsole.h"
 #include "serial/mainport.h"
 
 #include <QFile>
@@ -102,14 +102,7 @@ class TestMonitorsEndToEnd : public QObject
                    "HideRC=0\r\nStartProg=" + workspace + "\r\nFirstAddr=" + first + "\r\nLastAddr=" + last + "\r\n");
         file.close();
 
-        ConsoleSetup setup;
-        setup.settingsPath = ini;
-        setup.prompt = std::make_unique<ScriptedPrompt>();
-        setup.discoverDevices = [] { return QStringList(); };
-        m_window = std::make_unique<TForm1>(std::move(setup));
-        m_window->show();
-        m_window->Timer1Timer();
-        m_window->Timer1Timer();
+        m_window = startConsole(ini);
         // The first tick of a monitor's timer after entry is a stop phase; a scan asked
         // for before it would wait for the timer's next start.
         if (auto *monitorTimer = m_window->currentWorkspace()->findChild<QTimer *>())

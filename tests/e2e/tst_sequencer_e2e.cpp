@@ -9,7 +9,7 @@
 #include "app/settingskeys.h"
 #include "boardsim/responder.h"
 #include "boardsim/simline.h"
-#include "scriptedprompt.h"
+#include "startconsole.h"
 #include "sequencer/sequencerunner.h"
 #include "sequencer/sequencersettingspanel.h"
 #include "sequencer/sequencerworkspace.h"
@@ -60,22 +60,6 @@ class TestSequencerEndToEnd : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-
-    std::unique_ptr<TForm1> startConsole(const QString &ini, ScriptedPrompt **prompt = nullptr)
-    {
-        auto scripted = std::make_unique<ScriptedPrompt>();
-        if (prompt)
-            *prompt = scripted.get();
-        ConsoleSetup setup;
-        setup.settingsPath = ini;
-        setup.prompt = std::move(scripted);
-        setup.discoverDevices = [] { return QStringList(); };
-        auto window = std::make_unique<TForm1>(std::move(setup));
-        window->show();
-        window->Timer1Timer();
-        window->Timer1Timer();
-        return window;
-    }
 
     QByteArray settingsFor(const boardsim::SimLine &line) const
     {

@@ -8,7 +8,7 @@
 #include "monitors/digitalmonitor.h"
 #include "monitors/monitorstate.h"
 #include "monitors/relaycontrol.h"
-#include "scriptedprompt.h"
+#include "startconsole.h"
 #include "serial/fakeserialdriver.h"
 #include "serial/mainport.h"
 
@@ -83,17 +83,7 @@ class TestMonitorWorkspaces : public QObject
         Console c;
         if (withPort)
             c.line = driver->addPort(1);
-        auto prompt = std::make_unique<ScriptedPrompt>();
-        c.prompt = prompt.get();
-        ConsoleSetup setup;
-        setup.settingsPath = m_ini;
-        setup.driver = std::move(driver);
-        setup.prompt = std::move(prompt);
-        setup.discoverDevices = [] { return QStringList(); };
-        c.window = std::make_unique<TForm1>(std::move(setup));
-        c.window->show();
-        c.window->Timer1Timer();
-        c.window->Timer1Timer();
+        c.window = startConsole(m_ini, std::move(driver), &c.prompt);
         // The first tick of a monitor's timer after entry is a stop phase.
         if (auto *timer = c.window->currentWorkspace()->findChild<QTimer *>(); timer && workspace != "Relay Control")
             if (!QTest::qWaitFor([timer] { return !timer->isActive(); }, 5000))

@@ -116,15 +116,10 @@ void DigitalMonitor::startRun()
 void DigitalMonitor::stopRun()
 {
     stopJobs();
-    MonitorState &s = state();
-    s.RunMode = false;
-    if (!s.AnalogRunning && !s.TestMode)
-        console().setActivityText(QStringLiteral("READY"));
+    state().RunMode = false;
     m_run->setText(QStringLiteral("RUN"));
     m_test->setEnabled(true);
-    s.IdentifyPending = false;
-    showPortsUnknown();
-    s.StopRequested = true;
+    afterStop();
 }
 
 void DigitalMonitor::startTest()
@@ -140,12 +135,19 @@ void DigitalMonitor::startTest()
 void DigitalMonitor::stopTest()
 {
     stopJobs();
-    MonitorState &s = state();
-    s.TestMode = false;
-    if (!s.AnalogRunning && !s.RunMode)
-        console().setActivityText(QStringLiteral("READY"));
+    state().TestMode = false;
     m_test->setText(QStringLiteral("TEST"));
     m_run->setEnabled(true);
+    afterStop();
+}
+
+// What STOP of RUN and of TEST share: "READY" unless another monitor still runs, the
+// port fields back to "XX", and a stop phase on the next tick.
+void DigitalMonitor::afterStop()
+{
+    MonitorState &s = state();
+    if (!s.AnalogRunning && !s.RunMode && !s.TestMode)
+        console().setActivityText(QStringLiteral("READY"));
     s.IdentifyPending = false;
     showPortsUnknown();
     s.StopRequested = true;

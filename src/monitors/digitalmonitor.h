@@ -62,6 +62,7 @@ private:
     void stopRun();
     void startTest();
     void stopTest();
+    void afterStop();
     void showPortsUnknown();   // the six port fields "XX"
 
     void outputChanged(int port);

@@ -96,6 +96,10 @@ int main(int argc, char *argv[])
         window.mainPort().line().waitIdle(5000);
     }
 
+    std::printf("runs (RetrieveSettings / closing write, ms):");
+    for (std::size_t i = 0; i < startup.size(); ++i)
+        std::printf(" %.1f/%.1f", startup[i], closing[i]);
+    std::printf("\n");
     std::printf("settings file: 2048 function-key values of 2047 characters (%lld bytes)\n",
                 static_cast<long long>(QFile(ini).size()));
     std::printf("RetrieveSettings: median %.1f ms, worst %.1f ms over %d runs (goal < 100 ms)\n", median(startup),

@@ -118,7 +118,7 @@ private:
     void layoutWindow();
     void setTabCaptions(const QStringList &captions, int selected);
     void rebuildTabs();
-    void chooseStartWorkspace();
+    void chooseStartWorkspace(const SettingsFile &file);
     void showWorkspace(Workspace *target);
     void setPortMenuItems(const QList<PortMenuItem> &items);
     void showMenuUnder(QMenu *menu, QWidget *field);

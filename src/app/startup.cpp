@@ -76,7 +76,7 @@ void TForm1::RetrieveSettings()
     for (Workspace *workspace : std::as_const(m_workspaces))
         workspace->stopTimers();
     // 23
-    chooseStartWorkspace();
+    chooseStartWorkspace(file);
     // 24
     m_sequencer->fitStepWindow();
     // 25: the one-time load on the first entry runs after this, so it sees these choices
@@ -124,6 +124,8 @@ void TForm1::discoverPorts()
 {
 #ifndef Q_OS_WIN
     const QStringList devices = m_discoverDevices ? m_discoverDevices() : PortMap::systemDevices();
+    if (devices.isEmpty())
+        return;
     SettingsFile file(m_settingsPath);
     m_portMap->load(file);
     // New devices keep their numbers from run to run only once written; failing that,

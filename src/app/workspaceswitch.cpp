@@ -33,9 +33,8 @@ void TForm1::rebuildTabs()
     setTabCaptions(tabs, int(tabs.size()) - 1);
 }
 
-void TForm1::chooseStartWorkspace()
+void TForm1::chooseStartWorkspace(const SettingsFile &file)
 {
-    const SettingsFile file(m_settingsPath);
     const WorkspaceTabs::StartChoice choice =
         WorkspaceTabs::chooseStart(m_configuration->hiddenWorkspaces(), read(file, key::StartProg));
     setTabCaptions(choice.tabs, choice.tabIndex);

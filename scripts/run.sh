@@ -37,7 +37,7 @@ else
   mkdir -p "$shots"
   xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     "$1" & pid=$!
-    sleep "${SHOT_DELAY:-4}"
+    sleep "${SHOT_DELAY:-6}"
     /usr/bin/import -window root "$2"
     kill -TERM "$pid"; wait "$pid"' _ "$bin/iovantor" "$shots/iovantor.png"
   echo "No display: ran under Xvfb. Screenshot: $shots/iovantor.png"

@@ -10,6 +10,8 @@
 #include "serial/qtserialdriver.h"
 #include "serial/tcom.h"
 
+#include "eventloopgaps.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -61,53 +63,6 @@ struct SilentPty
     }
 };
 
-struct Gaps
-{
-    std::vector<double> ms;
-
-    double longest() const { return ms.empty() ? 0 : *std::max_element(ms.begin(), ms.end()); }
-    double percentile(double p) const
-    {
-        if (ms.empty())
-            return 0;
-        std::vector<double> sorted = ms;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted[std::min(sorted.size() - 1, size_t(p * double(sorted.size())))];
-    }
-};
-
-// Runs the event loop for the given time with a 1 ms timer and returns the gaps between
-// its ticks.
-Gaps measure(std::chrono::milliseconds duration)
-{
-    Gaps gaps;
-    QElapsedTimer clock;
-    qint64 last = -1;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    tick.setInterval(1ms);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        if (last >= 0)
-            gaps.ms.push_back(double(now - last) / 1e6);
-        last = now;
-    });
-    QTimer end;
-    end.setSingleShot(true);
-    QObject::connect(&end, &QTimer::timeout, QCoreApplication::instance(), &QCoreApplication::quit);
-    clock.start();
-    tick.start();
-    end.start(duration);
-    QCoreApplication::exec();
-    return gaps;
-}
-
-void print(const char *what, const Gaps &g)
-{
-    std::printf("%s: longest gap %.2f ms, 99.9th percentile %.2f ms, 99th %.2f ms, %zu ticks\n", what, g.longest(),
-                g.percentile(0.999), g.percentile(0.99), g.ms.size());
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -126,7 +81,7 @@ int main(int argc, char **argv)
     LineThread line(std::make_unique<QtSerialDriver>(map));
 
     std::printf("bench_linestall: UI event loop with a 1 ms timer, %d s per phase\n", seconds);
-    print("line idle", measure(std::min(duration, std::chrono::milliseconds(2s))));
+    bench::printGaps("line idle", bench::measureGaps(std::min(duration, std::chrono::milliseconds(2s))));
 
     std::atomic<int> openResult{1};
     std::atomic<long> reads{0};
@@ -155,7 +110,7 @@ int main(int argc, char **argv)
         }
         ctx.com.comClose();
     });
-    const Gaps stalled = measure(duration);
+    const bench::Gaps stalled = bench::measureGaps(duration);
     QElapsedTimer stopClock;
     stopClock.start();
     line.cancelAll();
@@ -166,7 +121,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "bench_linestall: comOpen on %s returned %d\n", qPrintable(pty.path), openResult.load());
         return 1;
     }
-    print("line reading a silent line", stalled);
+    bench::printGaps("line reading a silent line", stalled);
     std::printf("one-byte reads: %ld, mean %.2f ms, longest %.2f ms\n", reads.load(),
                 reads ? double(readNanos) / 1e6 / double(reads) : 0.0, double(longestReadNanos) / 1e6);
     std::printf("cancel to idle: %.2f ms%s\n", stopMs, stopped ? "" : " (did not stop)");

@@ -25,7 +25,7 @@ bool scanEmptyBus()
     bench::Console console;
     if (!console.start(line, "Digital Monitor", "FirstAddr=00\r\nLastAddr=FF\r\n"))
         return false;
-    bench::printGaps("digital, line idle", bench::measureGaps([] { return false; }, 2s));
+    bench::printGaps("digital, line idle", bench::measureGaps(2s));
 
     // Every address the field shows, from the SCAN click's "00" on.
     QStringList shown;
@@ -61,7 +61,7 @@ bool pollSilentBoard(std::chrono::milliseconds duration)
     console.find<QLineEdit>("SCANSTART")->setText(QStringLiteral("00"));
     auto *run = console.find<QPushButton>("ANARUN");
     run->click();
-    const bench::Gaps gaps = bench::measureGaps([] { return false; }, duration);
+    const bench::Gaps gaps = bench::measureGaps(duration);
     QElapsedTimer clock;
     clock.start();
     run->click();

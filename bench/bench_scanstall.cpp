@@ -13,6 +13,8 @@
 #include "serial/qtserialdriver.h"
 #include "serial/tcom.h"
 
+#include "eventloopgaps.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -25,52 +27,6 @@
 #include <vector>
 
 using namespace std::chrono_literals;
-
-namespace {
-
-struct Gaps
-{
-    std::vector<double> ms;
-
-    double longest() const { return ms.empty() ? 0 : *std::max_element(ms.begin(), ms.end()); }
-    double percentile(double p) const
-    {
-        if (ms.empty())
-            return 0;
-        std::vector<double> sorted = ms;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted[std::min(sorted.size() - 1, size_t(p * double(sorted.size())))];
-    }
-};
-
-// Runs the event loop with a 1 ms timer until quit() and returns the gaps between its ticks.
-Gaps measureUntilQuit()
-{
-    Gaps gaps;
-    QElapsedTimer clock;
-    qint64 last = -1;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    tick.setInterval(1ms);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        if (last >= 0)
-            gaps.ms.push_back(double(now - last) / 1e6);
-        last = now;
-    });
-    clock.start();
-    tick.start();
-    QCoreApplication::exec();
-    return gaps;
-}
-
-void print(const char *what, const Gaps &g)
-{
-    std::printf("%s: longest gap %.2f ms, 99.9th percentile %.2f ms, 99th %.2f ms, %zu ticks\n", what, g.longest(),
-                g.percentile(0.999), g.percentile(0.99), g.ms.size());
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -92,12 +48,12 @@ int main(int argc, char **argv)
     addressField.show();
 
     std::printf("bench_scanstall: UI event loop with a 1 ms timer; scan 00 to %02X of a silent bus\n", lastAddress);
-    QTimer::singleShot(2s, &app, &QCoreApplication::quit);
-    print("line idle", measureUntilQuit());
+    bench::printGaps("line idle", bench::measureGaps(2s));
 
     std::atomic<int> openResult{1};
     std::atomic<long long> scanNanos{0};
     int shown = 0;
+    bool scanDone = false;
     line.post(
         [&](LineContext &ctx) {
             ctx.com.setCOMport(1);
@@ -124,15 +80,15 @@ int main(int argc, char **argv)
             scanNanos = scanClock.nsecsElapsed();
             ctx.com.comClose();
         },
-        [] { QCoreApplication::quit(); });
-    const Gaps stalled = measureUntilQuit();
+        [&] { scanDone = true; });
+    const bench::Gaps stalled = bench::measureGaps([&] { return scanDone; }, 30min);
 
     if (openResult != 0) {
         std::fprintf(stderr, "bench_scanstall: comOpen on %s returned %d\n", qPrintable(sim.devicePath()),
                      openResult.load());
         return 1;
     }
-    print("scanning a silent bus", stalled);
+    bench::printGaps("scanning a silent bus", stalled);
     const int probes = lastAddress + 1;
     std::printf("scan of %d addresses: %.2f s, %.2f ms per address; the address field showed %d addresses, the "
                 "last %s\n",

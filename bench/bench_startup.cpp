@@ -3,8 +3,8 @@
 // closing write take; each should stay under 100 ms.
 
 #include "app/mainwindow.h"
-#include "app/settingsfile.h"
-#include "app/settingskeys.h"
+#include "settings/settingsfile.h"
+#include "settings/settingskeys.h"
 #include "serial/fakeserialdriver.h"
 #include "serial/mainport.h"
 #include "terminal/terminalworkspace.h"

@@ -18,9 +18,9 @@
 //
 //   bench_steptiming [steps]      (default 500)
 
-#include "app/console.h"
-#include "app/operatorprompt.h"
-#include "app/settingsfile.h"
+#include "workspace/console.h"
+#include "workspace/operatorprompt.h"
+#include "settings/settingsfile.h"
 #include "boardsim/responder.h"
 #include "boardsim/simline.h"
 #include "sequencer/sequencerunner.h"

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/mainwindow.h"
-#include "app/workspace.h"
+#include "workspace/workspace.h"
 #include "boardsim/simline.h"
 #include "serial/mainport.h"
 

@@ -1,7 +1,7 @@
-#include "closinggroup.h"
+#include "app/closinggroup.h"
 
-#include "settingsfile.h"
-#include "settingskeys.h"
+#include "settings/settingsfile.h"
+#include "settings/settingskeys.h"
 #include "terminal/functionkeys.h"
 
 void writeClosingGroup(SettingsFile &file, const ClosingGroup &g)

@@ -1,8 +1,8 @@
-#include "configurationmenu.h"
+#include "app/configurationmenu.h"
 
-#include "console.h"
-#include "settingsfile.h"
-#include "settingskeys.h"
+#include "workspace/console.h"
+#include "settings/settingsfile.h"
+#include "settings/settingskeys.h"
 
 #include <QCheckBox>
 #include <QComboBox>

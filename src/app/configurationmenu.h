@@ -1,8 +1,8 @@
 #pragma once
 
-#include "panelworkspace.h"
+#include "workspace/panelworkspace.h"
 #include "serial/linesettings.h"
-#include "workspacetabs.h"
+#include "app/workspacetabs.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "helpwindow.h"
+#include "app/helpwindow.h"
 
 #include <QPushButton>
 #include <QTextBrowser>

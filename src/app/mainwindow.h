@@ -1,7 +1,7 @@
 #pragma once
 
-#include "console.h"
-#include "operatorprompt.h"
+#include "workspace/console.h"
+#include "workspace/operatorprompt.h"
 #include "serial/portenumerator.h"
 #include "serial/portmap.h"
 #include "serial/serialdevice.h"

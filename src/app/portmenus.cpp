@@ -1,12 +1,12 @@
 // The three status-bar menus (port, rate, format), the port enumeration that fills the
 // port menu, and ApplyLineSettings.
 
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
-#include "configurationmenu.h"
-#include "settingsfile.h"
-#include "settingskeys.h"
-#include "statusbar.h"
+#include "app/configurationmenu.h"
+#include "settings/settingsfile.h"
+#include "settings/settingskeys.h"
+#include "app/statusbar.h"
 #include "serial/mainport.h"
 #include "serial/portenumerator.h"
 #include "updater/updaterworkspace.h"

@@ -2,12 +2,12 @@
 // (later steps rely on earlier ones), builds the workspace strip and enters the start
 // workspace.
 
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
-#include "configurationmenu.h"
-#include "settingsfile.h"
-#include "settingskeys.h"
-#include "statusbar.h"
+#include "app/configurationmenu.h"
+#include "settings/settingsfile.h"
+#include "settings/settingskeys.h"
+#include "app/statusbar.h"
 #include "monitors/analogmonitor.h"
 #include "monitors/digitalmonitor.h"
 #include "monitors/monitorstate.h"

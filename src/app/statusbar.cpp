@@ -1,4 +1,4 @@
-#include "statusbar.h"
+#include "app/statusbar.h"
 
 #include <QMouseEvent>
 

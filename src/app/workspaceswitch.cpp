@@ -1,16 +1,16 @@
 // The workspace strip: its rebuild from the hide boxes, the start workspace, and the
 // workspace change that stops whatever the previous workspace was doing.
 
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
-#include "configurationmenu.h"
-#include "statusbar.h"
-#include "workspacetabs.h"
+#include "app/configurationmenu.h"
+#include "app/statusbar.h"
+#include "app/workspacetabs.h"
 #include "monitors/analogmonitor.h"
 #include "monitors/digitalmonitor.h"
 #include "serial/mainport.h"
-#include "settingsfile.h"
-#include "settingskeys.h"
+#include "settings/settingsfile.h"
+#include "settings/settingskeys.h"
 #include "updater/updaterworkspace.h"
 
 #include <QTabBar>

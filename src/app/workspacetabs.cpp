@@ -1,4 +1,4 @@
-#include "workspacetabs.h"
+#include "app/workspacetabs.h"
 
 namespace WorkspaceTabs {
 

@@ -1,4 +1,4 @@
-#include "boardcommands.h"
+#include "bus/boardcommands.h"
 
 #include <array>
 

@@ -1,8 +1,8 @@
-#include "busscan.h"
+#include "bus/busscan.h"
 
-#include "boardcommands.h"
-#include "hexvalue.h"
-#include "replyreaders.h"
+#include "bus/boardcommands.h"
+#include "bus/hexvalue.h"
+#include "bus/replyreaders.h"
 #include "serial/tcom.h"
 
 #include <algorithm>

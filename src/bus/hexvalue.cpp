@@ -1,4 +1,4 @@
-#include "hexvalue.h"
+#include "bus/hexvalue.h"
 
 namespace {
 

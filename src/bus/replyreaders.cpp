@@ -1,4 +1,4 @@
-#include "replyreaders.h"
+#include "bus/replyreaders.h"
 
 #include "serial/tcom.h"
 

@@ -1,4 +1,4 @@
-#include "analoglogic.h"
+#include "monitors/analoglogic.h"
 
 #include "bus/hexvalue.h"
 #include "bus/replyreaders.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analogmodes.h"
+#include "monitors/analogmodes.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "analogmodes.h"
+#include "monitors/analogmodes.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "analoglogic.h"
-#include "analogmodes.h"
-#include "boardworkspace.h"
+#include "monitors/analoglogic.h"
+#include "monitors/analogmodes.h"
+#include "monitors/boardworkspace.h"
 
 #include <array>
 #include <optional>

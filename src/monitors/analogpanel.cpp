@@ -1,9 +1,9 @@
 // The Analog Monitor's panel: the board list, the board's address and reply, and one column
 // per channel with its value and its four mode selectors.
 
-#include "analogmonitor.h"
+#include "monitors/analogmonitor.h"
 
-#include "monitorwidgets.h"
+#include "monitors/monitorwidgets.h"
 
 #include <QGroupBox>
 #include <QLabel>

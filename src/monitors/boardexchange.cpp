@@ -1,4 +1,4 @@
-#include "boardexchange.h"
+#include "monitors/boardexchange.h"
 
 #include "bus/boardcommands.h"
 #include "serial/tcom.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitorjob.h"
+#include "monitors/monitorjob.h"
 #include "bus/replyreaders.h"
 
 #include <QByteArray>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "monitorjob.h"
-#include "app/panelworkspace.h"
+#include "monitors/monitorjob.h"
+#include "workspace/panelworkspace.h"
 #include "serial/linesettings.h"
 #include "serial/linethread.h"
 

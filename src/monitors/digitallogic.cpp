@@ -1,4 +1,4 @@
-#include "digitallogic.h"
+#include "monitors/digitallogic.h"
 
 #include "bus/hexvalue.h"
 #include "bus/boardcommands.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "boardworkspace.h"
-#include "digitallogic.h"
+#include "monitors/boardworkspace.h"
+#include "monitors/digitallogic.h"
 
 #include <array>
 

@@ -1,9 +1,9 @@
 // The Digital Monitor's panel: the board list, the board's replies, the output ports with
 // their bit lamps and the input ports with their bit labels.
 
-#include "digitalmonitor.h"
+#include "monitors/digitalmonitor.h"
 
-#include "monitorwidgets.h"
+#include "monitors/monitorwidgets.h"
 
 #include <QGroupBox>
 #include <QLabel>

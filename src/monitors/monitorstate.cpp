@@ -1,4 +1,4 @@
-#include "monitorstate.h"
+#include "monitors/monitorstate.h"
 
 #include "bus/busscan.h"
 

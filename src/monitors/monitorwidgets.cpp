@@ -1,4 +1,4 @@
-#include "monitorwidgets.h"
+#include "monitors/monitorwidgets.h"
 
 #include <QEvent>
 #include <QKeyEvent>

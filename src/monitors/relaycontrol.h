@@ -1,7 +1,7 @@
 #pragma once
 
-#include "boardworkspace.h"
-#include "relaylogic.h"
+#include "monitors/boardworkspace.h"
+#include "monitors/relaylogic.h"
 
 #include <array>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "relaylogic.h"
+#include "monitors/relaylogic.h"
 
 #include "bus/hexvalue.h"
 

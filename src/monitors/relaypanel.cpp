@@ -1,9 +1,9 @@
 // The Relay Control's panel: the board list, the board's address and reply, one column per
 // relay (its ON and OFF selectors, its timer value and its START button) and the prescaler.
 
-#include "relaycontrol.h"
+#include "monitors/relaycontrol.h"
 
-#include "monitorwidgets.h"
+#include "monitors/monitorwidgets.h"
 
 #include <QGroupBox>
 #include <QLabel>

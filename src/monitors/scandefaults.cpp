@@ -1,10 +1,10 @@
-#include "scandefaults.h"
+#include "monitors/scandefaults.h"
 
-#include "monitorstate.h"
-#include "monitorwidgets.h"
-#include "app/console.h"
-#include "app/settingsfile.h"
-#include "app/settingskeys.h"
+#include "monitors/monitorstate.h"
+#include "monitors/monitorwidgets.h"
+#include "workspace/console.h"
+#include "settings/settingsfile.h"
+#include "settings/settingskeys.h"
 
 #include <QGroupBox>
 #include <QLabel>

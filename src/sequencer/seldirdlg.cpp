@@ -1,4 +1,4 @@
-#include "seldirdlg.h"
+#include "sequencer/seldirdlg.h"
 
 #include <QComboBox>
 #include <QDir>

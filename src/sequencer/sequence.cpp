@@ -1,4 +1,4 @@
-#include "sequence.h"
+#include "sequencer/sequence.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "sequencefile.h"
+#include "sequencer/sequencefile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sequence.h"
+#include "sequencer/sequence.h"
 
 #include <QByteArray>
 #include <QString>

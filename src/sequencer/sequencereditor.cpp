@@ -2,14 +2,14 @@
 // insert and delete with their link renumbering, scrolling the step window, the arrows
 // beside it and the font of the columns.
 
-#include "sequencerworkspace.h"
+#include "sequencer/sequencerworkspace.h"
 
-#include "sequencerunner.h"
+#include "sequencer/sequencerunner.h"
 
-#include "app/console.h"
-#include "app/operatorprompt.h"
-#include "app/settingsfile.h"
-#include "app/settingskeys.h"
+#include "workspace/console.h"
+#include "workspace/operatorprompt.h"
+#include "settings/settingsfile.h"
+#include "settings/settingskeys.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,15 +1,15 @@
 // The Sequencer's file commands: New, Save and Open on the tool bar, the "Save changes"
 // question, LastFile and the load of a sequence file.
 
-#include "sequencerworkspace.h"
+#include "sequencer/sequencerworkspace.h"
 
-#include "sequencefile.h"
-#include "sequencerunner.h"
+#include "sequencer/sequencefile.h"
+#include "sequencer/sequencerunner.h"
 
-#include "app/console.h"
-#include "app/operatorprompt.h"
-#include "app/settingsfile.h"
-#include "app/settingskeys.h"
+#include "workspace/console.h"
+#include "workspace/operatorprompt.h"
+#include "settings/settingsfile.h"
+#include "settings/settingskeys.h"
 
 #include <QFile>
 #include <QFileInfo>

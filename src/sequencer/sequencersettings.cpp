@@ -1,7 +1,7 @@
-#include "sequencersettings.h"
+#include "sequencer/sequencersettings.h"
 
-#include "app/settingsfile.h"
-#include "app/settingskeys.h"
+#include "settings/settingsfile.h"
+#include "settings/settingskeys.h"
 
 void SequencerSettings::readFont(const SettingsFile &file)
 {

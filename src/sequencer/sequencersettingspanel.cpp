@@ -1,11 +1,11 @@
-#include "sequencersettingspanel.h"
+#include "sequencer/sequencersettingspanel.h"
 
-#include "app/console.h"
-#include "app/settingsfile.h"
-#include "app/settingskeys.h"
-#include "seldirdlg.h"
-#include "sequencersettings.h"
-#include "specialfunctionhelp.h"
+#include "workspace/console.h"
+#include "settings/settingsfile.h"
+#include "settings/settingskeys.h"
+#include "sequencer/seldirdlg.h"
+#include "sequencer/sequencersettings.h"
+#include "sequencer/specialfunctionhelp.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,10 +1,10 @@
-#include "sequencerunner.h"
+#include "sequencer/sequencerunner.h"
 
-#include "sequencefile.h"
+#include "sequencer/sequencefile.h"
 
-#include "app/console.h"
-#include "app/settingsfile.h"
-#include "app/settingskeys.h"
+#include "workspace/console.h"
+#include "settings/settingsfile.h"
+#include "settings/settingskeys.h"
 #include "bus/replyreaders.h"
 #include "serial/mainport.h"
 #include "serial/tcom.h"

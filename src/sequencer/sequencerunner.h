@@ -1,7 +1,7 @@
 #pragma once
 
-#include "sequence.h"
-#include "steplanguage.h"
+#include "sequencer/sequence.h"
+#include "sequencer/steplanguage.h"
 
 #include <QObject>
 #include <QString>

@@ -1,10 +1,10 @@
-#include "sequencerworkspace.h"
+#include "sequencer/sequencerworkspace.h"
 
-#include "sequencerunner.h"
-#include "sequencersettingspanel.h"
+#include "sequencer/sequencerunner.h"
+#include "sequencer/sequencersettingspanel.h"
 
-#include "app/settingsfile.h"
-#include "app/settingskeys.h"
+#include "settings/settingsfile.h"
+#include "settings/settingskeys.h"
 
 #include <QApplication>
 #include <QLabel>

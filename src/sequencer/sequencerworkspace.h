@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/panelworkspace.h"
-#include "sequencersettings.h"
-#include "stepcolumn.h"
+#include "workspace/panelworkspace.h"
+#include "sequencer/sequencersettings.h"
+#include "sequencer/stepcolumn.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,4 +1,4 @@
-#include "specialfunctionhelp.h"
+#include "sequencer/specialfunctionhelp.h"
 
 #include <QGuiApplication>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "stepcolumn.h"
+#include "sequencer/stepcolumn.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

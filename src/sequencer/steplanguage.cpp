@@ -1,6 +1,6 @@
-#include "steplanguage.h"
+#include "sequencer/steplanguage.h"
 
-#include "sequence.h"
+#include "sequencer/sequence.h"
 
 #include <algorithm>
 #include <cmath>

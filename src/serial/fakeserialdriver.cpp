@@ -1,4 +1,4 @@
-#include "fakeserialdriver.h"
+#include "serial/fakeserialdriver.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "linesettings.h"
+#include "serial/linesettings.h"
 
-#include "tcom.h"
+#include "serial/tcom.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
-#include "linethread.h"
+#include "serial/linethread.h"
 
-#include "tcom.h"
+#include "serial/tcom.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>

@@ -1,6 +1,6 @@
-#include "mainport.h"
+#include "serial/mainport.h"
 
-#include "tcom.h"
+#include "serial/tcom.h"
 
 MainPort::MainPort(std::unique_ptr<SerialDriver> driver, QObject *parent)
     : QObject(parent), m_line(std::move(driver))

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "linesettings.h"
-#include "linethread.h"
+#include "serial/linesettings.h"
+#include "serial/linethread.h"
 
 #include <QObject>
 

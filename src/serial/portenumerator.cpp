@@ -1,6 +1,6 @@
-#include "portenumerator.h"
+#include "serial/portenumerator.h"
 
-#include "serialdevice.h"
+#include "serial/serialdevice.h"
 
 namespace {
 

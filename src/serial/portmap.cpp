@@ -1,6 +1,6 @@
-#include "portmap.h"
+#include "serial/portmap.h"
 
-#include "app/settingsfile.h"
+#include "settings/settingsfile.h"
 
 #include <QFileInfo>
 #include <QMutexLocker>

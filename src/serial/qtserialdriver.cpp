@@ -1,6 +1,6 @@
-#include "qtserialdriver.h"
+#include "serial/qtserialdriver.h"
 
-#include "portmap.h"
+#include "serial/portmap.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "tcom.h"
+#include "serial/tcom.h"
 
 #include <array>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serialdevice.h"
+#include "serial/serialdevice.h"
 
 #include <atomic>
 #include <chrono>

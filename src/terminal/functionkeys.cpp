@@ -1,7 +1,7 @@
-#include "functionkeys.h"
+#include "terminal/functionkeys.h"
 
-#include "app/settingsfile.h"
-#include "app/settingskeys.h"
+#include "settings/settingsfile.h"
+#include "settings/settingskeys.h"
 
 FunctionKeyTable::FunctionKeyTable()
     : m_changed(Keys, false)

@@ -1,7 +1,7 @@
-#include "terminalsettings.h"
+#include "terminal/terminalsettings.h"
 
-#include "app/settingsfile.h"
-#include "app/settingskeys.h"
+#include "settings/settingsfile.h"
+#include "settings/settingskeys.h"
 
 void TerminalSettings::readColours(const SettingsFile &file)
 {

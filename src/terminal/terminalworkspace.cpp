@@ -1,4 +1,4 @@
-#include "terminalworkspace.h"
+#include "terminal/terminalworkspace.h"
 
 using namespace std::chrono_literals;
 

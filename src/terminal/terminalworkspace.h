@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/panelworkspace.h"
-#include "functionkeys.h"
-#include "terminalsettings.h"
+#include "workspace/panelworkspace.h"
+#include "terminal/functionkeys.h"
+#include "terminal/terminalsettings.h"
 
 // The Terminal Emulator workspace: a character terminal on the main port with sixteen
 // sets of sixty-four function keys. The window may be resized freely while it is shown.

@@ -1,7 +1,7 @@
-#include "updatersettings.h"
+#include "updater/updatersettings.h"
 
-#include "app/settingsfile.h"
-#include "app/settingskeys.h"
+#include "settings/settingsfile.h"
+#include "settings/settingskeys.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "updaterworkspace.h"
+#include "updater/updaterworkspace.h"
 
 UpdaterWorkspace::UpdaterWorkspace(Console &console, QObject *parent)
     : PanelWorkspace(QStringLiteral("Flash Updater"), QStringLiteral("FlashUpdater"), console, parent)

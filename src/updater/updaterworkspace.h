@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/panelworkspace.h"
-#include "updatersettings.h"
+#include "workspace/panelworkspace.h"
+#include "updater/updatersettings.h"
 
 // The Flash Updater workspace: loads firmware into a board through its resident loader.
 class UpdaterWorkspace : public PanelWorkspace

@@ -4,7 +4,7 @@
 #include "app/aboutbox.h"
 #include "app/configurationmenu.h"
 #include "app/mainwindow.h"
-#include "app/settingsfile.h"
+#include "settings/settingsfile.h"
 #include "startconsole.h"
 #include "serial/fakeserialdriver.h"
 #include "serial/mainport.h"

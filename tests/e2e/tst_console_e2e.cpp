@@ -2,7 +2,7 @@
 // pseudo-terminal, and the program itself started and ended as an operator would.
 
 #include "app/mainwindow.h"
-#include "app/settingsfile.h"
+#include "settings/settingsfile.h"
 #include "boardsim/responder.h"
 #include "boardsim/simline.h"
 #include "startconsole.h"

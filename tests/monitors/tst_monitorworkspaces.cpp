@@ -3,7 +3,7 @@
 // what a workspace change does to the monitors, and work on the line that stops or fails.
 
 #include "app/mainwindow.h"
-#include "app/settingsfile.h"
+#include "settings/settingsfile.h"
 #include "monitors/analogmonitor.h"
 #include "monitors/digitalmonitor.h"
 #include "monitors/monitorstate.h"

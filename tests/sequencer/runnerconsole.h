@@ -4,8 +4,8 @@
 // driver the test chooses, the status-bar texts as plain strings, scripted boxes and a
 // settings file of the test's own.
 
-#include "app/console.h"
-#include "app/settingsfile.h"
+#include "workspace/console.h"
+#include "settings/settingsfile.h"
 #include "scriptedprompt.h"
 #include "serial/mainport.h"
 

@@ -4,7 +4,7 @@
 
 #include "runnerconsole.h"
 
-#include "app/settingskeys.h"
+#include "settings/settingskeys.h"
 #include "sequencer/sequencefile.h"
 #include "sequencer/sequencerunner.h"
 #include "serial/fakeserialdriver.h"

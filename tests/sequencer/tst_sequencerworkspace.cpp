@@ -5,7 +5,7 @@
 
 #include "runnerconsole.h"
 
-#include "app/settingskeys.h"
+#include "settings/settingskeys.h"
 #include "sequencer/seldirdlg.h"
 #include "sequencer/sequencefile.h"
 #include "sequencer/sequencerunner.h"

@@ -1,4 +1,4 @@
-#include "app/settingsfile.h"
+#include "settings/settingsfile.h"
 #include "serial/fakeserialdriver.h"
 #include "serial/portenumerator.h"
 #include "serial/portmap.h"

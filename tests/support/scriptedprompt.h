@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/operatorprompt.h"
+#include "workspace/operatorprompt.h"
 
 #include <QList>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "boards.h"
+#include "boardsim/boards.h"
 
 #include <QStringList>
 

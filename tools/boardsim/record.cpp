@@ -1,4 +1,4 @@
-#include "record.h"
+#include "boardsim/record.h"
 
 namespace boardsim {
 

@@ -1,4 +1,4 @@
-#include "responder.h"
+#include "boardsim/responder.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "scriptfile.h"
+#include "boardsim/scriptfile.h"
 
 namespace boardsim {
 

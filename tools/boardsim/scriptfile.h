@@ -1,6 +1,6 @@
 #pragma once
 
-#include "responder.h"
+#include "boardsim/responder.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

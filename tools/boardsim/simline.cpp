@@ -1,4 +1,4 @@
-#include "simline.h"
+#include "boardsim/simline.h"
 
 #include <QFile>
 

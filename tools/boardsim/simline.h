@@ -1,7 +1,7 @@
 #pragma once
 
-#include "record.h"
-#include "responder.h"
+#include "boardsim/record.h"
+#include "boardsim/responder.h"
 
 #include <QByteArray>
 #include <QList>

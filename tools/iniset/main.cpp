@@ -3,7 +3,7 @@
 // file stays as it is). The demo and the tests use it to point a COM number at a
 // simulated line.
 
-#include "app/settingsfile.h"
+#include "settings/settingsfile.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "panelworkspace.h"
+#include "workspace/panelworkspace.h"
 
 PanelWorkspace::PanelWorkspace(const QString &caption, const QString &panelName, Console &console, QObject *parent)
     : Workspace(caption, console, parent), m_panel(new QFrame)

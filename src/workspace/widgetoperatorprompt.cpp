@@ -1,4 +1,4 @@
-#include "operatorprompt.h"
+#include "workspace/widgetoperatorprompt.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

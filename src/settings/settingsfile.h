@@ -1,6 +1,6 @@
 #pragma once
 
-#include "profilefile.h"
+#include "settings/profilefile.h"
 
 #include <QString>
 #include <QStringList>

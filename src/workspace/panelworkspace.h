@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 #include <QFrame>
 #include <QTimer>

@@ -1,6 +1,6 @@
-#include "settingskeys.h"
+#include "settings/settingskeys.h"
 
-#include "settingsfile.h"
+#include "settings/settingsfile.h"
 
 #include <QCoreApplication>
 #include <QDir>

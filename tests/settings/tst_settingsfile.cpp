@@ -1,6 +1,6 @@
-#include "app/settingsfile.h"
-#include "app/settingskeys.h"
-#include "app/settingslocation.h"
+#include "settings/settingsfile.h"
+#include "settings/settingskeys.h"
+#include "settings/settingslocation.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -83,7 +83,7 @@ int main(int argc, char **argv)
     console.find<QPushButton>("Button1")->click();
     auto *timer = console.find<QTimer>("VantorTimer");
     bench::measureGaps([&] { return console.find<QListWidget>("Boards")->count() == 1 && !timer->isActive(); }, 10s);
-    DigitalMonitor &digital = console.window->digitalMonitor();
+    DigitalMonitor &digital = *console.window->findChild<DigitalMonitor *>();
     QElapsedTimer clock;
     clock.start();
     std::vector<double> uiTicks;

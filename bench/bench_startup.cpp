@@ -82,11 +82,11 @@ int main(int argc, char *argv[])
         clock.start();
         window.Timer1Timer();   // the second tick runs RetrieveSettings
         startup.push_back(clock.nsecsElapsed() / 1e6);
-        if (window.terminal().keys().data(1024) != longText(1024, 'M'))
+        if (window.findChild<TerminalWorkspace *>()->keys().data(1024) != longText(1024, 'M'))
             qFatal("start-up did not read the last macro whole");
 
         for (int n = 1; n <= 1024; ++n)
-            window.terminal().keys().setData(n, longText(n, 'X'));
+            window.findChild<TerminalWorkspace *>()->keys().setData(n, longText(n, 'X'));
         clock.restart();
         window.FormClose();
         closing.push_back(clock.nsecsElapsed() / 1e6);

@@ -192,6 +192,13 @@ void ConfigurationMenu::enter()
     panel()->show();
 }
 
+void ConfigurationMenu::readSettings(const SettingsFile &file)
+{
+    readHideBoxes(file);
+    readPowerControl(file);
+    readFlowControl(file);
+}
+
 void ConfigurationMenu::readHideBoxes(const SettingsFile &file)
 {
     for (int i = 0; i < WorkspaceTabs::Hideable; ++i)

@@ -23,14 +23,13 @@ public:
     explicit ConfigurationMenu(Console &console, QObject *parent = nullptr);
 
     void enter() override;
+    QRect panelGeometry() const override { return {4, 24, 897, 567}; }
 
     QWidget *page(int index) const;   // ConfigPanel1..5 by page index 0..4
 
     // Start-up: the hide boxes, the power boxes, the flow choice (the handlers stay quiet
     // until the settings are loaded).
-    void readHideBoxes(const SettingsFile &file);
-    void readPowerControl(const SettingsFile &file);
-    void readFlowControl(const SettingsFile &file);
+    void readSettings(const SettingsFile &file) override;
 
     WorkspaceTabs::HiddenFlags hiddenWorkspaces() const;
     // Selects a start-tab item by program (no write).
@@ -60,6 +59,9 @@ Q_SIGNALS:
     void pageChanged(int index);
 
 private:
+    void readHideBoxes(const SettingsFile &file);
+    void readPowerControl(const SettingsFile &file);
+    void readFlowControl(const SettingsFile &file);
     void buildProgramSetupPage(QWidget *page);
     void buildCommunicationsPage(QWidget *page);
     void showPowerLines(bool shown);

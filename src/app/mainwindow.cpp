@@ -1,24 +1,17 @@
 #include "app/mainwindow.h"
 
 #include "app/aboutbox.h"
-#include "app/closinggroup.h"
 #include "app/configurationmenu.h"
 #include "app/helpwindow.h"
-#include "workspace/widgetoperatorprompt.h"
-#include "settings/settingsfile.h"
-#include "settings/settingslocation.h"
 #include "app/statusbar.h"
-#include "monitors/analogmonitor.h"
-#include "monitors/digitalmonitor.h"
-#include "monitors/monitorstate.h"
-#include "monitors/relaycontrol.h"
-#include "monitors/scandefaults.h"
-#include "sequencer/sequencerworkspace.h"
 #include "serial/mainport.h"
 #include "serial/portmap.h"
 #include "serial/qtserialdriver.h"
-#include "terminal/terminalworkspace.h"
-#include "updater/updaterworkspace.h"
+#include "settings/closinggroup.h"
+#include "settings/settingsfile.h"
+#include "settings/settingskeys.h"
+#include "settings/settingslocation.h"
+#include "workspace/widgetoperatorprompt.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -77,21 +70,10 @@ TForm1::TForm1(ConsoleSetup setup)
     connect(m_status->SB2, &StatusField::clicked, this, &TForm1::SB2Click);
     connect(m_status->SB3, &StatusField::clicked, this, &TForm1::SB3Click);
 
-    m_monitorState = new MonitorState(this);
-    m_digital = new DigitalMonitor(*this, *m_monitorState, this);
-    m_analog = new AnalogMonitor(*this, *m_monitorState, this);
-    m_relay = new RelayControl(*this, *m_monitorState, this);
-    m_terminal = new TerminalWorkspace(*this, this);
-    m_sequencer = new SequencerWorkspace(*this, this);
-    m_updater = new UpdaterWorkspace(*this, this);
-    m_configuration = new ConfigurationMenu(*this, this);
-    m_scanDefaults = new ScanDefaults(*this, m_monitorState->scanRange, m_configuration->page(1), this);
-    m_workspaces = {m_digital, m_analog, m_relay, m_terminal, m_sequencer, m_updater, m_configuration};
+    createWorkspaces();
     buildTabArea();
     buildMenus();
     connect(m_configuration, &ConfigurationMenu::hiddenWorkspacesChanged, this, &TForm1::rebuildTabs);
-    m_sequencer->installSettingsPanel(m_configuration->page(2));
-    connect(m_sequencer, &SequencerWorkspace::helpRequested, this, &TForm1::HelpClick);
 
     m_startupTimer = new QTimer(this);
     m_startupTimer->setObjectName(QStringLiteral("Timer1"));
@@ -147,11 +129,9 @@ void TForm1::buildTabArea()
     for (Workspace *workspace : m_workspaces) {
         QWidget *panel = workspace->panel();
         panel->setParent(m_tabArea);
-        panel->setGeometry(5, 25, 896, 566);
+        panel->setGeometry(workspace->panelGeometry());
         panel->hide();
     }
-    m_configuration->panel()->setGeometry(4, 24, 897, 567);
-    m_updater->panel()->setGeometry(5, 24, 896, 567);
 }
 
 void TForm1::buildMenus()
@@ -259,34 +239,12 @@ void TForm1::FormClose()
         return;
 
     ClosingGroup group;
-    const AnalogChannelModes &modes = m_analog->channelModes();
-    group.analogA = modes.wordA();
-    group.analogB = modes.wordB();
-    group.analogC = modes.wordC();
-    const SequencerSettings &seq = m_sequencer->settings();
-    group.printOn = seq.printOn;
-    group.printOff = seq.printOff;
-    group.escapeChar = seq.escapeChar;
-    group.commentChar = seq.commentChar;
-    group.loadLastSeqFile = seq.loadLastFile;
-    group.autoStart = seq.autoStart;
-    group.seqFilePath = seq.filePath;
-    const UpdaterSettings &updater = m_updater->settings();
-    group.programmingRate = updater.programmingRate;
-    group.discoveryRate = updater.discoveryRate;
-    group.startIn = updater.startIn;
-    const TerminalSettings &terminal = m_terminal->settings();
-    group.crlf = terminal.crlf;
-    group.localEcho = terminal.localEcho;
-    group.specialStart = seq.specialStart;
-    group.specialEnd = seq.specialEnd;
-    group.specialEnabled = seq.specialEnabled;
-    group.hideAboutOnStartup = m_about->HideOnStartup->isChecked();
-    group.keySet = m_terminal->keys().currentKeySet();
-    group.keys = &m_terminal->keys();
+    for (const SettingsOwner *owner : std::as_const(m_settingsOwners))
+        owner->addClosingValues(group);
+    group.set(key::NagScreen, m_about->HideOnStartup->isChecked());
 
     // One replacement of the file: a failure leaves the whole group unwritten.
-    saveSettings([&](SettingsFile &file) { writeClosingGroup(file, group); });
+    saveSettings([&](SettingsFile &file) { group.write(file); });
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
@@ -302,6 +260,11 @@ void TForm1::resizeEvent(QResizeEvent *event)
     layoutWindow();
 }
 
+void TForm1::holdFixedSize()
+{
+    setFixedSize(FixedClientSize);
+}
+
 void TForm1::layoutWindow()
 {
     if (!m_tabArea || !m_status)
@@ -314,7 +277,7 @@ void TForm1::layoutWindow()
         m_current->panel()->setGeometry(2, 25, m_tabArea->width() - 4, m_tabArea->height() - 27);
         return;
     }
-    setFixedSize(FixedClientSize);
+    holdFixedSize();
     m_tabArea->setGeometry(1, 1, 905, 595);
     m_status->setGeometry(2, 600, 904, StatusHeight);
 }

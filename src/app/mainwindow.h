@@ -2,6 +2,7 @@
 
 #include "workspace/console.h"
 #include "workspace/operatorprompt.h"
+#include "workspace/workspace.h"
 #include "serial/portenumerator.h"
 #include "serial/portmap.h"
 #include "serial/serialdevice.h"
@@ -12,27 +13,18 @@
 #include <functional>
 #include <memory>
 
-class AnalogMonitor;
 class ConfigurationMenu;
-class DigitalMonitor;
 class MainPort;
-class MonitorState;
 class PortMap;
 class QLabel;
 class QMenu;
 class QPushButton;
 class QTabBar;
 class QTimer;
-class RelayControl;
-class ScanDefaults;
-class SequencerWorkspace;
 class SerialDriver;
 class SettingsFile;
 class StatusBar;
 class TAboutDlgOK;
-class TerminalWorkspace;
-class UpdaterWorkspace;
-class Workspace;
 
 // What the main window is given; tests replace any of it.
 struct ConsoleSetup
@@ -79,15 +71,7 @@ public:
     // Workspaces
     void TabControl1Change();
     Workspace *currentWorkspace() const { return m_current; }
-    DigitalMonitor &digitalMonitor() { return *m_digital; }
-    AnalogMonitor &analogMonitor() { return *m_analog; }
-    RelayControl &relayControl() { return *m_relay; }
-    TerminalWorkspace &terminal() { return *m_terminal; }
-    SequencerWorkspace &sequencer() { return *m_sequencer; }
-    UpdaterWorkspace &updater() { return *m_updater; }
     ConfigurationMenu &configuration() { return *m_configuration; }
-    MonitorState &monitorState() { return *m_monitorState; }
-    ScanDefaults &scanDefaults() { return *m_scanDefaults; }
 
     // Line settings (status-bar menus)
     void SB1Click();
@@ -112,10 +96,12 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void createWorkspaces();
     void buildStartUpPanel();
     void buildTabArea();
     void buildMenus();
     void layoutWindow();
+    void holdFixedSize();
     void setTabCaptions(const QStringList &captions, int selected);
     void rebuildTabs();
     void chooseStartWorkspace(const SettingsFile &file);
@@ -123,6 +109,8 @@ private:
     void setPortMenuItems(const QList<PortMenuItem> &items);
     void showMenuUnder(QMenu *menu, QWidget *field);
     void readLineSettings(const SettingsFile &file);
+    // SB1 names another port: the workspaces that show it follow.
+    void showPortChoice(const QString &text);
     void discoverPorts();
     Workspace *workspaceForCaption(const QString &caption) const;
 
@@ -143,16 +131,9 @@ private:
     QTimer *m_aboutTimer = nullptr;
     TAboutDlgOK *m_about = nullptr;
 
-    MonitorState *m_monitorState = nullptr;   // shared by the three board workspaces
-    ScanDefaults *m_scanDefaults = nullptr;
-    DigitalMonitor *m_digital = nullptr;
-    AnalogMonitor *m_analog = nullptr;
-    RelayControl *m_relay = nullptr;
-    TerminalWorkspace *m_terminal = nullptr;
-    SequencerWorkspace *m_sequencer = nullptr;
-    UpdaterWorkspace *m_updater = nullptr;
     ConfigurationMenu *m_configuration = nullptr;
-    QList<Workspace *> m_workspaces;   // in tab order, the configuration last
+    QList<Workspace *> m_workspaces;           // in tab order, the configuration last
+    QList<SettingsOwner *> m_settingsOwners;   // the workspaces, then the pages they lend
     Workspace *m_current = nullptr;
     bool m_closingWritten = false;
 };

@@ -9,7 +9,6 @@
 #include "app/statusbar.h"
 #include "serial/mainport.h"
 #include "serial/portenumerator.h"
-#include "updater/updaterworkspace.h"
 
 #include <QMenu>
 
@@ -88,10 +87,18 @@ void TForm1::EnumeratePorts(int count, std::function<void()> done)
             ctx.report([this, probed] {
                 const PortMenuModel menu = buildPortMenu(probed);
                 setPortMenuItems(menu.items);
-                m_updater->setAvailablePorts(menu.ports);
+                for (Workspace *workspace : std::as_const(m_workspaces))
+                    workspace->portsEnumerated(menu.ports);
             });
         },
         std::move(done));
+}
+
+void TForm1::showPortChoice(const QString &text)
+{
+    m_status->SB1->setText(text);
+    for (Workspace *workspace : std::as_const(m_workspaces))
+        workspace->portFieldChanged(text);
 }
 
 void TForm1::PortSel(const QString &caption)
@@ -103,15 +110,13 @@ void TForm1::PortSel(const QString &caption)
         m_status->SB1->repaint();
         discoverPorts();
         EnumeratePorts(127, [this] {
-            const QString port = read(SettingsFile(m_settingsPath), key::PORT);
-            m_status->SB1->setText(port);
-            m_updater->setPortText(port);
+            showPortChoice(read(SettingsFile(m_settingsPath), key::PORT));
         });
         return;
     }
     if (const auto number = portNumberFromText(caption))
         m_mainPort->lineSettings().port = *number;
-    m_updater->setPortText(caption);
+    showPortChoice(caption);
     applyLineSettings(false);
     saveSettings([&](SettingsFile &file) { write(file, key::PORT, caption); });
 }

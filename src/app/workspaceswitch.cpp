@@ -6,12 +6,9 @@
 #include "app/configurationmenu.h"
 #include "app/statusbar.h"
 #include "app/workspacetabs.h"
-#include "monitors/analogmonitor.h"
-#include "monitors/digitalmonitor.h"
 #include "serial/mainport.h"
 #include "settings/settingsfile.h"
 #include "settings/settingskeys.h"
-#include "updater/updaterworkspace.h"
 
 #include <QTabBar>
 
@@ -55,12 +52,13 @@ Workspace *TForm1::workspaceForCaption(const QString &caption) const
 void TForm1::TabControl1Change()
 {
     // The traffic log stops on every change, also during a download; it comes with the terminal.
-    if (m_updater->DownloadInProgress)
-        return;
+    for (Workspace *workspace : std::as_const(m_workspaces)) {
+        if (workspace->keepsFront())
+            return;
+    }
 
-    m_digital->resetOnWorkspaceChange();
     for (Workspace *workspace : std::as_const(m_workspaces))
-        workspace->stopTimers();
+        workspace->workspaceChanging();
 
     // Whatever runs on the line stops at its next read; the port closes behind it.
     m_mainPort->stopAndClose();
@@ -75,7 +73,7 @@ void TForm1::showWorkspace(Workspace *target)
         if (workspace != target)
             workspace->panel()->hide();
     }
-    m_status->ProgressPanel->setVisible(target == m_updater);
+    m_status->ProgressPanel->setVisible(target && target->showsProgressPanel());
     m_current = target;
     if (target)
         target->enter();

@@ -5,6 +5,7 @@
 #include "monitors/monitorstate.h"
 #include "monitors/monitorwidgets.h"
 #include "workspace/console.h"
+#include "settings/closinggroup.h"
 #include "settings/settingsfile.h"
 #include "settings/settingskeys.h"
 #include "bus/boardcommands.h"
@@ -39,6 +40,18 @@ void AnalogMonitor::enter()
     panel()->show();
     timer()->start();
     m_run->setText(QStringLiteral("RUN"));
+}
+
+void AnalogMonitor::resetForStartup()
+{
+    m_modes = AnalogChannelModes();
+}
+
+void AnalogMonitor::addClosingValues(ClosingGroup &group) const
+{
+    group.set(key::A, m_modes.wordA());
+    group.set(key::B, m_modes.wordB());
+    group.set(key::C, m_modes.wordC());
 }
 
 void AnalogMonitor::readSettings(const SettingsFile &file)

@@ -28,12 +28,12 @@ public:
 
     void enter() override;
 
-    // Start-up: A, B and C into the mode selectors, TEMP into the unit buttons.
-    void readSettings(const SettingsFile &file);
+    // Start-up: a fresh mode table; A, B and C into the mode selectors, TEMP into the unit
+    // buttons. Closing: the three mode words, which every selector change keeps up to date.
+    void resetForStartup() override;
+    void readSettings(const SettingsFile &file) override;
+    void addClosingValues(ClosingGroup &group) const override;
 
-    // The closing write takes the saved words from here; every selector change keeps it
-    // up to date.
-    AnalogChannelModes &channelModes() { return m_modes; }
     const AnalogChannelModes &channelModes() const { return m_modes; }
     bool celsius() const { return m_celsius; }
 

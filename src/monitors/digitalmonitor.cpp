@@ -47,6 +47,18 @@ void DigitalMonitor::enter()
     m_test->setEnabled(true);
 }
 
+void DigitalMonitor::resetForStartup()
+{
+    timer()->stop();
+    state().ScanRequested = false;
+}
+
+void DigitalMonitor::workspaceChanging()
+{
+    resetOnWorkspaceChange();
+    BoardWorkspace::workspaceChanging();
+}
+
 void DigitalMonitor::resetOnWorkspaceChange()
 {
     MonitorState &s = state();

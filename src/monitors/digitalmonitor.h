@@ -20,9 +20,11 @@ public:
     DigitalMonitor(Console &console, MonitorState &state, QObject *parent = nullptr);
 
     void enter() override;
-    // What every workspace change does to this monitor, whichever workspace is entered:
-    // leaves TEST, asks the next tick for a stop phase and blanks the ports.
-    void resetOnWorkspaceChange();
+    // Every workspace change, whichever workspace is entered, also leaves TEST, asks the
+    // next tick for a stop phase and blanks the ports.
+    void workspaceChanging() override;
+    // Start-up: the timer stopped and no scan asked for.
+    void resetForStartup() override;
 
     void VantorTimerTimer();
     void Button1Click();   // SCAN
@@ -58,6 +60,7 @@ private:
     void writeOutputsReadInputs(MonitorJob &job, const std::array<QString, Digital::PortCount> &outputs);
     QByteArray readInput(MonitorJob &job, int reg, int port);
 
+    void resetOnWorkspaceChange();
     void startRun();
     void stopRun();
     void startTest();

@@ -1,17 +1,18 @@
 #pragma once
 
+#include "workspace/settingsowner.h"
+
 #include <QObject>
 
 class Console;
 class QLineEdit;
 class QWidget;
 class ScanRange;
-class SettingsFile;
 
 // The "Scan Defaults" page of the Configuration workspace: the first and the last address
 // a scan probes (FSCANADR, LSCANADR), saved as "FirstAddr" and "LastAddr" when changed. The
 // scans read the range from the ScanRange it keeps up to date.
-class ScanDefaults : public QObject
+class ScanDefaults : public QObject, public SettingsOwner
 {
     Q_OBJECT
 public:
@@ -20,7 +21,7 @@ public:
 
     // Start-up: "LastAddr" into LSCANADR, then "FirstAddr" into FSCANADR (nothing is written
     // or corrected before the settings are loaded).
-    void readSettings(const SettingsFile &file);
+    void readSettings(const SettingsFile &file) override;
 
     // What the updater's range choosers do: put a text into an edit, with its effects.
     void setFirstText(const QString &text);

@@ -3,6 +3,7 @@
 #include "sequencer/sequencerunner.h"
 #include "sequencer/sequencersettingspanel.h"
 
+#include "settings/closinggroup.h"
 #include "settings/settingsfile.h"
 #include "settings/settingskeys.h"
 
@@ -348,10 +349,37 @@ void SequencerWorkspace::stopTimers()
 
 // --- Start-up.
 
-void SequencerWorkspace::resetRunState()
+void SequencerWorkspace::resetForStartup()
 {
     m_runner->leaveWorkspace();
     TrackBar1Change();
+}
+
+void SequencerWorkspace::readSettings(const SettingsFile &file)
+{
+    readFont(file);
+    readSpecials(file);
+    readCharacters(file);
+}
+
+void SequencerWorkspace::prepareFirstEntry(const SettingsFile &file)
+{
+    fitStepWindow();
+    readLoadChoices(file);
+}
+
+void SequencerWorkspace::addClosingValues(ClosingGroup &group) const
+{
+    group.set(key::PrintON, m_settings.printOn);
+    group.set(key::PrintOFF, m_settings.printOff);
+    group.set(key::EscapeChar, m_settings.escapeChar);
+    group.set(key::CommentChar, m_settings.commentChar);
+    group.set(key::LoadLastSeqFile, m_settings.loadLastFile);
+    group.set(key::AutoStart, m_settings.autoStart);
+    group.set(key::SeqFilePath, m_settings.filePath);
+    group.set(key::SFUNCTSTART, m_settings.specialStart);
+    group.set(key::SFUNCTEND, m_settings.specialEnd);
+    group.set(key::SFUNCTENAB, m_settings.specialEnabled);
 }
 
 void SequencerWorkspace::readFont(const SettingsFile &file)

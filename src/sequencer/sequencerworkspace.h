@@ -41,13 +41,15 @@ public:
     const SequencerSettings &settings() const { return m_settings; }
     SequenceRunner &runner() const { return *m_runner; }
 
-    // Start-up (RetrieveSettings), in its order.
-    void resetRunState();                              // the run state and the time scale
-    void readFont(const SettingsFile &file);           // SeqFont, SeqSize, SeqColor
-    void readSpecials(const SettingsFile &file);       // NETime and the special functions
-    void readCharacters(const SettingsFile &file);     // print, comment, escape, SeqFilePath
-    void fitStepWindow();                              // WindowRows for the font
-    void readLoadChoices(const SettingsFile &file);    // LoadLastSeqFile, AutoStart, LastFile
+    // Start-up: the run state and the time scale; the font, the special functions and the
+    // step language's characters; after the start workspace was entered, the step window's
+    // rows for the font and the load choices, which the one-time load of the first entry
+    // reads on its later tick. Closing: the characters, the load choices, the file folder
+    // and the special functions.
+    void resetForStartup() override;
+    void readSettings(const SettingsFile &file) override;
+    void prepareFirstEntry(const SettingsFile &file) override;
+    void addClosingValues(ClosingGroup &group) const override;
     // Puts "Sequencer Specific Information" on the configuration page that holds it.
     void installSettingsPanel(QWidget *page);
     SequencerSettingsPanel *settingsPanel() const { return m_settingsPanel; }
@@ -126,6 +128,12 @@ Q_SIGNALS:
     void helpRequested();
 
 private:
+    void readFont(const SettingsFile &file);           // SeqFont, SeqSize, SeqColor
+    void readSpecials(const SettingsFile &file);       // NETime and the special functions
+    void readCharacters(const SettingsFile &file);     // print, comment, escape, SeqFilePath
+    void fitStepWindow();                              // WindowRows for the font
+    void readLoadChoices(const SettingsFile &file);    // LoadLastSeqFile, AutoStart, LastFile
+
     void buildToolBar();
     void buildStepWindow();
     void buildTimeScale();

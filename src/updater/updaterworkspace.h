@@ -1,9 +1,10 @@
 #pragma once
 
-#include "workspace/panelworkspace.h"
 #include "updater/updatersettings.h"
+#include "workspace/panelworkspace.h"
 
 // The Flash Updater workspace: loads firmware into a board through its resident loader.
+// The status bar's progress panel shows while it is in front.
 class UpdaterWorkspace : public PanelWorkspace
 {
     Q_OBJECT
@@ -11,20 +12,27 @@ public:
     explicit UpdaterWorkspace(Console &console, QObject *parent = nullptr);
 
     void enter() override;
-
-    UpdaterSettings &settings() { return m_settings; }
-    const UpdaterSettings &settings() const { return m_settings; }
-
+    QRect panelGeometry() const override { return {5, 24, 896, 567}; }
     // A download in progress keeps the workspace in front.
-    bool DownloadInProgress = false;
+    bool keepsFront() const override { return DownloadInProgress; }
+    bool showsProgressPanel() const override { return true; }
+
+    // Start-up: the rate buttons and the firmware folder; once the settings are loaded,
+    // the programming port. Closing: the two rates and the firmware folder.
+    void readSettings(const SettingsFile &file) override;
+    void readAfterLoaded(const SettingsFile &file) override;
+    void addClosingValues(ClosingGroup &group) const override;
 
     // The updater's port label shows the main port's name.
-    void setPortText(const QString &text) { m_portText = text; }
-    QString portText() const { return m_portText; }
+    void portFieldChanged(const QString &text) override { m_portText = text; }
+    // The ports the last enumeration could open.
+    void portsEnumerated(const QStringList &ports) override { m_availablePorts = ports; }
 
-    // The ports the last enumeration could open ("COM1", "COM3", ...).
-    void setAvailablePorts(const QStringList &ports) { m_availablePorts = ports; }
+    const UpdaterSettings &settings() const { return m_settings; }
+    QString portText() const { return m_portText; }
     QStringList availablePorts() const { return m_availablePorts; }
+
+    bool DownloadInProgress = false;
 
 private:
     UpdaterSettings m_settings;

@@ -122,7 +122,7 @@ class TestMonitorsEndToEnd : public QObject
         m_line->clearRecord();
         find<QPushButton>(button)->click();
         // The request is taken by the next tick; the scan is one job on the line.
-        QTRY_VERIFY_WITH_TIMEOUT(!m_window->monitorState().ScanRequested, 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->findChild<MonitorState *>()->ScanRequested, 2000);
         settle();
         QCOMPARE(status("SB5"), QStringLiteral("READY"));
     }
@@ -190,7 +190,7 @@ private Q_SLOTS:
         const bool keepsPort = workspace == "Relay Control";
         QTRY_COMPARE_WITH_TIMEOUT(m_window->mainPort().portIsOpen(), keepsPort, 2000);
         QCOMPARE(status("Connected").startsWith(QLatin1String("Port Open")), keepsPort);
-        QVERIFY(!m_window->monitorState().ScanRequested);
+        QVERIFY(!m_window->findChild<MonitorState *>()->ScanRequested);
     }
 
     void scanListsOddBoardsAsTheyAnswer()
@@ -239,7 +239,7 @@ private Q_SLOTS:
         QCOMPARE(status("Connected"), QStringLiteral("Port Open"));
 
         // A lamp click changes the output; the next ticks write it.
-        m_window->digitalMonitor().LampClick(7);
+        m_window->findChild<DigitalMonitor *>()->LampClick(7);
         QCOMPARE(text("OUTL"), QStringLiteral("80"));
         QTRY_COMPARE_WITH_TIMEOUT(digital->output(boardsim::DigitalBoard::Port::Left), quint8(0x80), LongWait);
 
@@ -308,7 +308,7 @@ private Q_SLOTS:
         eleven->setChannel(11, 0x03FF);
         board<boardsim::AnalogBoard>(3)->setChannel(5, 0x0023);
         board<boardsim::AnalogBoard>(4)->setChannel(1, 0x0400);
-        AnalogMonitor &analog = m_window->analogMonitor();
+        AnalogMonitor &analog = *m_window->findChild<AnalogMonitor *>();
         find<QRadioButton>("CH1C")->click();     // channel 1 as temperature
         find<QRadioButton>("CH11V1")->click();   // channel 11 on the 0 .. 5V scale
         find<QRadioButton>("CH5C")->click();
@@ -381,7 +381,7 @@ private Q_SLOTS:
         // it shows: K1 on, K2 to K10 off, each OFF beginning with L0F.
         m_line->clearRecord();
         find<QListWidget>("KBoards")->setCurrentRow(0);
-        m_window->relayControl().KBoardsClick();
+        m_window->findChild<RelayControl *>()->KBoardsClick();
         QByteArray expected = "L0AIL0AK1FF";
         for (int digit : {2, 3, 4, 5, 6, 7, 8, 9, 0})
             expected += "L0FL0AK" + QByteArray::number(digit) + "00";
@@ -398,7 +398,7 @@ private Q_SLOTS:
 
         // The same state read again changes no selector and switches nothing.
         m_line->clearRecord();
-        m_window->relayControl().KBoardsClick();
+        m_window->findChild<RelayControl *>()->KBoardsClick();
         settle();
         QCOMPARE(m_line->received(), QByteArray("L0AI"));
     }

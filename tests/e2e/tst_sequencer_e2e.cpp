@@ -95,7 +95,7 @@ private Q_SLOTS:
                            + sequence.toLocal8Bit() + "\r\n");
 
         auto window = startConsole(ini);
-        SequencerWorkspace &seq = window->sequencer();
+        SequencerWorkspace &seq = *window->findChild<SequencerWorkspace *>();
         QCOMPARE(window->currentWorkspace(), &seq);
         const QByteArray cycle = "L01R5EA";
         // The run lives on the event loop: wait with it turning.
@@ -149,7 +149,7 @@ private Q_SLOTS:
                              "PrintON=+\r\nCommentChar=!\r\nEscapeChar=^\r\nSeqFilePath=/srv/scripts\r\n"
                              "AutoStart=1\r\n");
         auto window = startConsole(ini);
-        SequencerWorkspace &seq = window->sequencer();
+        SequencerWorkspace &seq = *window->findChild<SequencerWorkspace *>();
         SequencerSettingsPanel *panel = window->findChild<SequencerSettingsPanel *>();
         QVERIFY(panel);
         QVERIFY(window->configuration().page(2)->isAncestorOf(panel));
@@ -200,7 +200,7 @@ private Q_SLOTS:
         const QString ini = m_dir.filePath(QStringLiteral("help.INI"));
         writeFile(ini, settingsFor(line) + "StartProg=Sequencer\r\n");
         auto window = startConsole(ini);
-        QTest::mouseClick(window->sequencer().SeqHelpBtn, Qt::LeftButton);
+        QTest::mouseClick(window->findChild<SequencerWorkspace *>()->SeqHelpBtn, Qt::LeftButton);
         auto *help = window->findChild<HelpWindow *>(QStringLiteral("HelpWindow"));
         QVERIFY(help);
         QVERIFY(help->isVisible());

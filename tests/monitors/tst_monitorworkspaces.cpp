@@ -58,7 +58,7 @@ class TestMonitorWorkspaces : public QObject
         }
         QString text(const char *name) const { return find<QLineEdit>(name)->text(); }
         QString label(const char *name) const { return find<QLabel>(name)->text(); }
-        MonitorState &flags() const { return window->monitorState(); }
+        MonitorState &flags() const { return *window->findChild<MonitorState *>(); }
         void settle() const { QTRY_VERIFY_WITH_TIMEOUT(window->mainPort().line().idle(), 10000); }
         void showWorkspace(const QString &caption) const
         {
@@ -240,7 +240,7 @@ private Q_SLOTS:
         QCOMPARE(timer->interval(), test ? 300 : 100);
         QCOMPARE(test ? c.flags().TestMode : c.flags().RunMode, true);
         QCOMPARE(c.flags().IdentifyPending, !test);
-        QCOMPARE(c.window->digitalMonitor().TestStep, 0);
+        QCOMPARE(c.window->findChild<DigitalMonitor *>()->TestStep, 0);
 
         c.flags().AnalogRunning = analogRunning;
         (test ? c.flags().RunMode : c.flags().TestMode) = otherMode;
@@ -332,7 +332,7 @@ private Q_SLOTS:
         QVERIFY(relayBoards->item(0)->isSelected());
 
         // A click in the digital list with nothing selected empties LOCXX.
-        c.window->digitalMonitor().BoardsClick();
+        c.window->findChild<DigitalMonitor *>()->BoardsClick();
         QCOMPARE(c.text("LOCXX"), QString());
         QVERIFY(c.flags().IdentifyPending);
     }
@@ -344,19 +344,19 @@ private Q_SLOTS:
         Console c = start("Analog Monitor", "A=16920\r\nB=" + QByteArray::number(0x4C88) + "\r\nTEMP=TEMP F\r\n");
         for (const char *name : {"CH1C", "CH2V1", "CH3V2", "CH4H", "CH5C", "CH6C", "CH7H", "CH11H"})
             QVERIFY2(c.find<QRadioButton>(name)->isChecked(), name);
-        const AnalogChannelModes &modes = c.window->analogMonitor().channelModes();
+        const AnalogChannelModes &modes = c.window->findChild<AnalogMonitor *>()->channelModes();
         QCOMPARE(modes.mode(1), ChannelMode::Temperature);
         QCOMPARE(modes.mode(2), ChannelMode::Volts5);
         QCOMPARE(modes.mode(3), ChannelMode::Volts10);
         QCOMPARE(modes.mode(5), ChannelMode::Temperature);
         QVERIFY(c.find<QRadioButton>("Faren")->isChecked());
         QCOMPARE(c.label("Temp"), QStringLiteral("TEMP F"));
-        QVERIFY(!c.window->analogMonitor().celsius());
+        QVERIFY(!c.window->findChild<AnalogMonitor *>()->celsius());
 
         c.find<QRadioButton>("CH2V2")->click();
         QCOMPARE(modes.mode(2), ChannelMode::Volts10);
         c.find<QRadioButton>("Celcius")->click();
-        QVERIFY(c.window->analogMonitor().celsius());
+        QVERIFY(c.window->findChild<AnalogMonitor *>()->celsius());
         QCOMPARE(c.label("Temp"), QStringLiteral("TEMP C"));
         QCOMPARE(saved("TEMP"), QStringLiteral("TEMP C"));
 
@@ -384,7 +384,7 @@ private Q_SLOTS:
         auto *boards = c.find<QListWidget>("AnaBoards");
         boards->addItem(QStringLiteral("03 ") + type);
         boards->setCurrentRow(0);
-        c.window->analogMonitor().AnaBoardsClick();
+        c.window->findChild<AnalogMonitor *>()->AnaBoardsClick();
         QCOMPARE(c.text("SCANSTART"), QStringLiteral("03"));
         expectLayout(c, fiveAfterClick);
 
@@ -395,7 +395,7 @@ private Q_SLOTS:
 
         // With nothing selected, a click empties the address.
         boards->setCurrentRow(-1);
-        c.window->analogMonitor().AnaBoardsClick();
+        c.window->findChild<AnalogMonitor *>()->AnaBoardsClick();
         QTRY_COMPARE(c.text("SCANSTART"), QString());
         c.find<QPushButton>("ANARUN")->click();
     }
@@ -464,7 +464,7 @@ private Q_SLOTS:
         auto *boards = c.find<QListWidget>("Boards");
         boards->addItem(QStringLiteral("05 Q516"));
         boards->setCurrentRow(0);
-        c.window->digitalMonitor().BoardsClick();
+        c.window->findChild<DigitalMonitor *>()->BoardsClick();
         // The click acts once the scan has ended, after the last address shown.
         QVERIFY(!c.flags().IdentifyPending);
         QTRY_COMPARE_WITH_TIMEOUT(c.text("LOCXX"), QStringLiteral("05"), 5000);

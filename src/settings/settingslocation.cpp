@@ -7,11 +7,16 @@
 namespace {
 constexpr auto OwnFolder = "keldan";
 constexpr auto FallbackName = "iovantor.INI";
+#ifdef IOVANTOR_PACKAGED
+constexpr bool PackagedBuild = true;
+#else
+constexpr bool PackagedBuild = false;
+#endif
 }
 
 QString chooseSettingsFilePath(const SettingsLocationInput &input)
 {
-    if (input.programDirWritable)
+    if (input.programDirWritable && !input.alwaysUserFolder)
         return input.programDir + QLatin1Char('/') + input.programName + QStringLiteral(".INI");
 
     QString configHome = input.xdgConfigHome;
@@ -28,7 +33,8 @@ QString settingsFilePath()
     // The program file's own name, as the original took its path and changed the
     // extension; an application name set for display must not move the file.
     input.programName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    input.programDirWritable = QFileInfo(input.programDir).isWritable();
+    input.alwaysUserFolder = PackagedBuild;
+    input.programDirWritable = !PackagedBuild && QFileInfo(input.programDir).isWritable();
     input.xdgConfigHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     input.homeDir = QDir::homePath();
 

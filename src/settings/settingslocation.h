@@ -8,7 +8,9 @@
 // the file. An installed program's folder is not writable; the file then lies in the
 // user's configuration folder, "$XDG_CONFIG_HOME/keldan/iovantor.INI" (or
 // "~/.config/keldan/iovantor.INI" when XDG_CONFIG_HOME is unset, or not absolute, which
-// the XDG rules say to ignore).
+// the XDG rules say to ignore). The packaged program (built with IOVANTOR_PACKAGED) always
+// keeps the file in the user's configuration folder, whoever runs it and wherever it lies:
+// that is decided when it is built, not by probing the folder.
 
 struct SettingsLocationInput
 {
@@ -17,6 +19,7 @@ struct SettingsLocationInput
     bool programDirWritable = false;
     QString xdgConfigHome;    // the environment value as it is, empty when unset
     QString homeDir;
+    bool alwaysUserFolder = false; // the packaged build: never beside the program
 };
 
 // The decision alone, on given values: no file system access.

@@ -60,6 +60,8 @@ private slots:
     void failedWriteLeavesOldFile();
     void location_data();
     void location();
+    void packagedLocation_data();
+    void packagedLocation();
 };
 
 void TestSettingsFile::typedReads_data()
@@ -390,6 +392,37 @@ void TestSettingsFile::location()
     QFETCH(QString, expected);
 
     QCOMPARE(chooseSettingsFilePath({programDir, programName, writable, xdgConfigHome, "/home/u"}), expected);
+}
+
+// The packaged program lies in a folder its user may well be able to write (root beside
+// /usr/bin, or a package unpacked into a home folder); its file still goes to the user's
+// configuration folder.
+void TestSettingsFile::packagedLocation_data()
+{
+    QTest::addColumn<QString>("programDir");
+    QTest::addColumn<bool>("writable");
+    QTest::addColumn<QString>("xdgConfigHome");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("writable /usr/bin") << "/usr/bin" << true << ""
+                                       << "/home/u/.config/keldan/iovantor.INI";
+    QTest::newRow("unpacked, XDG_CONFIG_HOME") << "/home/u/pkg/usr/bin" << true << "/cfg"
+                                               << "/cfg/keldan/iovantor.INI";
+    QTest::newRow("unpacked, relative XDG_CONFIG_HOME") << "/home/u/pkg/usr/bin" << true << "cfg"
+                                                        << "/home/u/.config/keldan/iovantor.INI";
+    QTest::newRow("not writable") << "/usr/bin" << false << "/cfg" << "/cfg/keldan/iovantor.INI";
+}
+
+void TestSettingsFile::packagedLocation()
+{
+    QFETCH(QString, programDir);
+    QFETCH(bool, writable);
+    QFETCH(QString, xdgConfigHome);
+    QFETCH(QString, expected);
+
+    SettingsLocationInput input{programDir, "iovantor", writable, xdgConfigHome, "/home/u"};
+    input.alwaysUserFolder = true;
+    QCOMPARE(chooseSettingsFilePath(input), expected);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)

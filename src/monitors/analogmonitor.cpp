@@ -1,14 +1,13 @@
 #include "monitors/analogmonitor.h"
 
+#include "monitors/analogjobs.h"
 #include "monitors/boardentry.h"
-#include "monitors/boardexchange.h"
 #include "monitors/monitorstate.h"
 #include "monitors/monitorwidgets.h"
 #include "workspace/console.h"
 #include "settings/closinggroup.h"
 #include "settings/settingsfile.h"
 #include "settings/settingskeys.h"
-#include "bus/boardcommands.h"
 #include "serial/mainport.h"
 
 #include <QLabel>
@@ -216,22 +215,17 @@ void AnalogMonitor::scanPhase()
 
 void AnalogMonitor::pollPhase()
 {
-    const bool portIsOpen = console().mainPort().portIsOpen();
-    const LineSettings settings = console().mainPort().lineSettings();
-    const QString address = m_scanStart->text();
-    const bool five = pollsFiveChannels(selectedType());
-    postJob([this, portIsOpen, settings, address, five](MonitorJob &job) {
-        if (!reopenQuietly(job, portIsOpen, settings)) {
-            job.report([this] { state().StopRequested = true; });
-            return;
-        }
-        const QByteArray lineReply = BoardExchange::ask(job, BoardCommands::addressBoard(address));
-        job.report([this, lineReply] { showReply(m_anaLoc, lineReply); });
-        QList<QByteArray> readings;
-        for (int reg : pollRegisters(five))
-            readings.append(BoardExchange::ask(job, BoardCommands::readRegister(reg)));
-        job.report([this, readings, five] { showReadings(readings, five); });
-    });
+    AnalogJobs::PollInputs in;
+    in.portIsOpen = console().mainPort().portIsOpen();
+    in.settings = console().mainPort().lineSettings();
+    in.address = m_scanStart->text();
+    in.fiveChannels = pollsFiveChannels(selectedType());
+    AnalogJobs::Sink sink;
+    sink.reopened = [this](bool opened) { showReopened(opened); };
+    sink.unusable = [this] { state().StopRequested = true; };
+    sink.lineReplied = [this](const QByteArray &reply) { showReply(m_anaLoc, reply); };
+    sink.readingsRead = [this](const QList<QByteArray> &readings, bool five) { showReadings(readings, five); };
+    postJob(AnalogJobs::poll(std::move(in), std::move(sink)));
 }
 
 void AnalogMonitor::showReadings(const QList<QByteArray> &readings, bool fiveChannels)

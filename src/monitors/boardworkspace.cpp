@@ -1,15 +1,11 @@
 #include "monitors/boardworkspace.h"
 
-#include "monitors/boardentry.h"
-#include "monitors/boardexchange.h"
+#include "monitors/boardjobs.h"
 #include "monitors/monitorstate.h"
 #include "monitors/monitorwidgets.h"
 #include "workspace/console.h"
-#include "bus/boardcommands.h"
-#include "bus/busscan.h"
 #include "bus/replyreaders.h"
 #include "serial/mainport.h"
-#include "serial/tcom.h"
 
 #include <QLineEdit>
 
@@ -38,13 +34,7 @@ void BoardWorkspace::stopTimers()
 void BoardWorkspace::postJob(Job job)
 {
     ++m_jobs;
-    console().mainPort().line().post(
-        [job = std::move(job), stopped = std::shared_ptr<const std::atomic<bool>>(m_stopped)](LineContext &ctx) {
-            MonitorJob monitorJob(ctx, stopped);
-            BoardExchange::discardStaleInput(monitorJob);
-            job(monitorJob);
-        },
-        [this] { jobDone(); });
+    console().mainPort().line().post(BoardJobs::onLine(m_stopped, std::move(job)), [this] { jobDone(); });
 }
 
 void BoardWorkspace::jobDone()
@@ -74,23 +64,11 @@ void BoardWorkspace::stopJobs()
     m_stopped = std::make_shared<std::atomic<bool>>(false);
 }
 
-bool BoardWorkspace::reopenQuietly(MonitorJob &job, bool portIsOpen, const LineSettings &settings)
+void BoardWorkspace::showReopened(bool opened)
 {
-    if (portIsOpen)
-        return true;
-    const bool opened = openPortFromSettings(job.com, settings) == 0;
+    console().setConnectedText(opened ? QStringLiteral("Port Open") : QStringLiteral("Port Open Failed"));
     if (opened)
-        BoardExchange::discardStaleInput(job);
-    // A device that refused the settings is not kept: the next tick tries afresh.
-    if (!opened)
-        job.com.comClose();
-    // The port's state is reported also after a STOP: it is what the line now is.
-    job.line.report([this, opened] {
-        console().setConnectedText(opened ? QStringLiteral("Port Open") : QStringLiteral("Port Open Failed"));
-        if (opened)
-            console().mainPort().setPortIsOpen(true);
-    });
-    return opened;
+        console().mainPort().setPortIsOpen(true);
 }
 
 void BoardWorkspace::showReply(QLineEdit *field, const QByteArray &reply)
@@ -116,58 +94,39 @@ void BoardWorkspace::runScanPhase(const ScanOptions &options)
 {
     m_state.ScanRequested = false;
     MainPort *port = &console().mainPort();
-    const bool wasOpen = port->portIsOpen();
-    const LineOpenRequest request = console().lineOpenRequest();
-    const int first = m_state.scanRange.first();
-    const std::function<int()> last = m_state.scanRange.liveLast();
+    BoardJobs::ScanInputs in;
+    in.closeFirst = options.closeFirst;
+    in.wasOpen = port->portIsOpen();
+    in.addressFirstBoard = options.addressFirstBoard;
+    in.request = console().lineOpenRequest();
+    in.first = m_state.scanRange.first();
+    in.last = m_state.scanRange.liveLast();
 
-    postJob([this, port, wasOpen, request, first, last, options](MonitorJob &job) {
-        if (options.closeFirst && wasOpen) {
-            job.com.comClose();
-            job.report([port] { port->setPortIsOpen(false); });
-        }
-        if (!port->openFromJob(job.line, request)) {
-            job.report([this] { console().setConnectedText(QStringLiteral("Port Open Failed")); });
-            return;
-        }
-        BoardExchange::discardStaleInput(job);
-        job.report([this, port, options] {
-            console().setConnectedText(QStringLiteral("Port Open"));
-            port->setPortIsOpen(true);
-            if (options.started)
-                options.started();
-            console().setActivityText(QStringLiteral("SCANNING"));
-        });
-
-        ScanCallbacks callbacks;
-        callbacks.probing = [&job, this](int address) {
-            job.report([this, address] { m_address->setText(QString::asprintf("%2.2X", address)); });
-        };
-        callbacks.found = [&job, this, options](const QString &entry) {
-            job.report([this, entry, options] {
-                m_list->addItem(entry);
-                if (options.found)
-                    options.found();
-            });
-        };
-        callbacks.cancelled = [&job] { return job.stopped(); };
-        const QStringList entries = scanAddresses(job.com, first, last, callbacks);
-
-        if (!entries.isEmpty()) {
-            const QString address = BoardEntry::address(entries.first());
-            job.report([this, address] {
-                m_address->setText(address);
-                MonitorLook::showFound(m_address);
-                m_list->selectQuietly(0);
-            });
-            if (options.addressFirstBoard) {
-                const QByteArray reply = BoardExchange::ask(job, BoardCommands::addressBoard(address));
-                job.report([this, reply] { showReply(m_lineReply, reply); });
-            }
-        }
-        job.report([this] {
-            console().setActivityText(QStringLiteral("READY"));
-            m_state.StopRequested = true;
-        });
-    });
+    BoardJobs::ScanSink sink;
+    sink.closed = [port] { port->setPortIsOpen(false); };
+    sink.openFailed = [this] { console().setConnectedText(QStringLiteral("Port Open Failed")); };
+    sink.opened = [this, port, started = options.started] {
+        console().setConnectedText(QStringLiteral("Port Open"));
+        port->setPortIsOpen(true);
+        if (started)
+            started();
+        console().setActivityText(QStringLiteral("SCANNING"));
+    };
+    sink.probing = [this](int address) { m_address->setText(QString::asprintf("%2.2X", address)); };
+    sink.found = [this, found = options.found](const QString &entry) {
+        m_list->addItem(entry);
+        if (found)
+            found();
+    };
+    sink.listed = [this](const QString &address) {
+        m_address->setText(address);
+        MonitorLook::showFound(m_address);
+        m_list->selectQuietly(0);
+    };
+    sink.firstBoardAnswered = [this](const QByteArray &reply) { showReply(m_lineReply, reply); };
+    sink.finished = [this] {
+        console().setActivityText(QStringLiteral("READY"));
+        m_state.StopRequested = true;
+    };
+    postJob(BoardJobs::scan(*port, std::move(in), std::move(sink)));
 }

@@ -45,7 +45,7 @@ protected:
     // "LXX" field (BAUDTXT, ANALOC, KLCMD).
     void setScanControls(QLineEdit *address, BoardList *list, QLineEdit *lineReply);
 
-    using Job = std::function<void(MonitorJob &)>;
+    using Job = MonitorJobBody;
     void postJob(Job job);
     // Runs action now, or once the workspace's line work has ended.
     void whenIdle(std::function<void()> action);
@@ -69,10 +69,9 @@ protected:
     // The scan phase of a timer tick, as one job.
     void runScanPhase(const ScanOptions &options);
 
-    // OpenPortFromSettings inside a job, when the port is not open: the quiet reopen of the
-    // digital and analog monitors, reported as "Port Open" or "Port Open Failed". Returns
-    // whether the port can be used (it was open, or it opened).
-    bool reopenQuietly(MonitorJob &job, bool portIsOpen, const LineSettings &settings);
+    // The outcome of the quiet reopen of the digital and analog monitors
+    // (BoardJobs::reopenQuietly): "Port Open" or "Port Open Failed".
+    void showReopened(bool opened);
 
     // Puts text into a field from a report, as the field shows a reply: up to its first NUL.
     static void showReply(QLineEdit *field, const QByteArray &reply);
@@ -85,6 +84,8 @@ private:
     BoardList *m_list = nullptr;
     QLineEdit *m_lineReply = nullptr;
     int m_jobs = 0;
+    // STOP, shared with the jobs already posted (MonitorJob::stopped): it must reach a job
+    // that is queued or running on the line, which no copy taken when the job was posted can.
     std::shared_ptr<std::atomic<bool>> m_stopped = std::make_shared<std::atomic<bool>>(false);
     std::deque<std::function<void()>> m_waiting;
 };

@@ -1,12 +1,9 @@
 #include "monitors/digitalmonitor.h"
 
 #include "monitors/boardentry.h"
-#include "monitors/boardexchange.h"
 #include "monitors/monitorstate.h"
 #include "monitors/monitorwidgets.h"
 #include "workspace/console.h"
-#include "bus/boardcommands.h"
-#include "bus/replyreaders.h"
 #include "serial/mainport.h"
 
 #include <QLineEdit>
@@ -16,11 +13,6 @@ using namespace std::chrono_literals;
 using namespace Digital;
 
 namespace {
-
-// The output registers in the order RUN writes them, by port.
-constexpr std::array<std::pair<int, int>, PortCount> RunOutputs{{{Left, OutputL}, {Middle, OutputM}, {Right, OutputR}}};
-// Identifying and TEST take the middle port first.
-constexpr std::array<std::pair<int, int>, PortCount> MiddleFirstOutputs{{{Middle, OutputM}, {Left, OutputL}, {Right, OutputR}}};
 
 const QString Unknown = QStringLiteral("XX");
 
@@ -249,9 +241,9 @@ void DigitalMonitor::scanPhase()
     runScanPhase(options);
 }
 
-DigitalMonitor::TickInputs DigitalMonitor::tickInputs() const
+DigitalJobs::TickInputs DigitalMonitor::tickInputs() const
 {
-    TickInputs in;
+    DigitalJobs::TickInputs in;
     in.portIsOpen = console().mainPort().portIsOpen();
     in.settings = console().mainPort().lineSettings();
     in.address = m_locxx->text();
@@ -260,60 +252,28 @@ DigitalMonitor::TickInputs DigitalMonitor::tickInputs() const
     return in;
 }
 
+DigitalJobs::Sink DigitalMonitor::tickSink()
+{
+    DigitalJobs::Sink sink;
+    sink.reopened = [this](bool opened) { showReopened(opened); };
+    sink.lineReplied = [this](const QByteArray &reply) { showReply(m_baudTxt, reply); };
+    sink.typeRead = [this](const QByteArray &reply) { showReply(m_type, reply); };
+    sink.versionRead = [this](const QByteArray &reply) { showReply(m_version, reply); };
+    sink.outputRead = [this](int port, const QByteArray &value) { showReply(m_outputs[size_t(port)], value); };
+    sink.identified = [this] { state().IdentifyPending = false; };
+    sink.running = [this] {
+        console().mainPort().setPortIsOpen(true);
+        console().setActivityText(QStringLiteral("RUNNING"));
+    };
+    sink.outputWritten = [this](int port) { m_outputs[size_t(port)]->selectAll(); };
+    sink.inputRead = [this](int port, const QByteArray &value) { showReply(m_inputs[size_t(port)], value); };
+    sink.testStepDone = [this](int next) { TestStep = next; };
+    return sink;
+}
+
 void DigitalMonitor::runPhase()
 {
-    const bool identify = state().IdentifyPending;
-    postJob([this, in = tickInputs(), identify](MonitorJob &job) mutable {
-        const bool usable = reopenQuietly(job, in.portIsOpen, in.settings);
-        if (identify) {
-            // Type, version and the outputs as the board has them, so RUN starts by writing
-            // back what the board already shows.
-            BoardExchange::ask(job, BoardCommands::addressBoard(in.address));
-            const QByteArray type = BoardExchange::ask(job, BoardCommands::readType());
-            job.report([this, type] { showReply(m_type, type); });
-            const QByteArray version = BoardExchange::ask(job, BoardCommands::readVersion());
-            job.report([this, version] { showReply(m_version, version); });
-            for (const auto &[port, reg] : MiddleFirstOutputs) {
-                const QByteArray value = BoardExchange::readRegister(job, reg);
-                in.outputs[size_t(port)] = displayText(value);
-                job.report([this, port, value] { showReply(m_outputs[size_t(port)], value); });
-            }
-            job.report([this] { state().IdentifyPending = false; });
-        }
-        if (!usable)
-            return;
-        job.report([this] {
-            console().mainPort().setPortIsOpen(true);
-            console().setActivityText(QStringLiteral("RUNNING"));
-        });
-        const QByteArray lineReply = BoardExchange::ask(job, BoardCommands::addressBoard(in.address));
-        job.report([this, lineReply] { showReply(m_baudTxt, lineReply); });
-        if (isEmptyReply(lineReply))
-            return;
-        writeOutputsReadInputs(job, in.outputs);
-    });
-}
-
-void DigitalMonitor::writeOutputsReadInputs(MonitorJob &job, const std::array<QString, PortCount> &outputs)
-{
-    for (const auto &[port, reg] : RunOutputs) {
-        const QString &text = outputs[size_t(port)];
-        if (text.size() != 2)
-            continue;
-        // Written as typed, also when it is not hexadecimal.
-        BoardExchange::writeRegister(job, reg, BoardCommands::modifyRegister(text));
-        job.report([this, port] { m_outputs[size_t(port)]->selectAll(); });
-    }
-    readInput(job, InputM, Middle);
-    readInput(job, InputL, Left);
-    readInput(job, InputR, Right);
-}
-
-QByteArray DigitalMonitor::readInput(MonitorJob &job, int reg, int port)
-{
-    const QByteArray value = BoardExchange::readRegister(job, reg);
-    job.report([this, port, value] { showReply(m_inputs[size_t(port)], value); });
-    return value;
+    postJob(DigitalJobs::runTick(tickInputs(), state().IdentifyPending, tickSink()));
 }
 
 void DigitalMonitor::testPhase()
@@ -321,34 +281,5 @@ void DigitalMonitor::testPhase()
     const TestPattern pattern = testPattern(TestStep);
     // Each pattern stays on the board for one interval: 250 ms, 125 ms for FF.
     timer()->setInterval(pattern.interval);
-    postJob([this, in = tickInputs(), pattern](MonitorJob &job) mutable {
-        const bool usable = reopenQuietly(job, in.portIsOpen, in.settings);
-        if (pattern.readsIdentity) {
-            const QByteArray lineReply = BoardExchange::ask(job, BoardCommands::addressBoard(in.address));
-            job.report([this, lineReply] { showReply(m_baudTxt, lineReply); });
-            const QByteArray type = BoardExchange::ask(job, BoardCommands::readType());
-            job.report([this, type] { showReply(m_type, type); });
-            const QByteArray version = BoardExchange::ask(job, BoardCommands::readVersion());
-            job.report([this, version] { showReply(m_version, version); });
-        }
-        for (const auto &[port, reg] : MiddleFirstOutputs) {
-            const QByteArray echo = BoardExchange::writeRegister(job, reg, pattern.command);
-            in.outputs[size_t(port)] = displayText(echo);
-            job.report([this, port, echo] { showReply(m_outputs[size_t(port)], echo); });
-        }
-        job.report([this, next = pattern.nextStep] { TestStep = next; });
-        readInput(job, InputL, Left);
-        readInput(job, InputM, Middle);
-        const QByteArray right = readInput(job, InputR, Right);
-        if (!usable)
-            return;
-        job.report([this] {
-            console().mainPort().setPortIsOpen(true);
-            console().setActivityText(QStringLiteral("RUNNING"));
-        });
-        // The fields now hold the pattern as the board echoed it; RUN's writing puts it
-        // back and reads the inputs again.
-        if (!isEmptyReply(right))
-            writeOutputsReadInputs(job, in.outputs);
-    });
+    postJob(DigitalJobs::testTick(tickInputs(), pattern, tickSink()));
 }

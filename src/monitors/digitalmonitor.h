@@ -1,6 +1,7 @@
 #pragma once
 
 #include "monitors/boardworkspace.h"
+#include "monitors/digitaljobs.h"
 #include "monitors/digitallogic.h"
 
 #include <array>
@@ -39,26 +40,16 @@ protected:
     void resetRunButtons() override;
 
 private:
-    // What a RUN or TEST tick needs from the controls, copied when it starts.
-    struct TickInputs
-    {
-        bool portIsOpen = false;
-        LineSettings settings;
-        QString address;                               // LOCXX
-        std::array<QString, Digital::PortCount> outputs;   // OUTL, OUTM, OUTR
-    };
-
     void buildPanel();
-    TickInputs tickInputs() const;
+    // What a RUN or TEST tick needs from the controls, copied when it starts, and where its
+    // results go.
+    DigitalJobs::TickInputs tickInputs() const;
+    DigitalJobs::Sink tickSink();
 
     void stopPhase();
     void scanPhase();
     void runPhase();
     void testPhase();
-    // RUN steps 3.4 to 3.6 inside a job: writes every two-character output and reads the
-    // inputs. The outputs are the field texts as the tick left them.
-    void writeOutputsReadInputs(MonitorJob &job, const std::array<QString, Digital::PortCount> &outputs);
-    QByteArray readInput(MonitorJob &job, int reg, int port);
 
     void resetOnWorkspaceChange();
     void startRun();

@@ -37,3 +37,7 @@ public:
 private:
     std::shared_ptr<const std::atomic<bool>> m_stopped;
 };
+
+// The work of one tick or click on the line: built on the user-interface thread from copied
+// inputs (see the *jobs.h files), run on the line thread.
+using MonitorJobBody = std::function<void(MonitorJob &)>;

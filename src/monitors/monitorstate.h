@@ -28,6 +28,9 @@ public:
 private:
     QString m_first = QStringLiteral("00");
     QString m_last = QStringLiteral("0F");
+    // Shared with the running scan rather than copied into it: an LSCANADR edit made while
+    // a scan runs moves the end of that scan, which a value copied when the job was posted
+    // could not do.
     std::shared_ptr<std::atomic<int>> m_lastValue = std::make_shared<std::atomic<int>>(0x0F);
 };
 

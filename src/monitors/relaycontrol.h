@@ -1,10 +1,10 @@
 #pragma once
 
 #include "monitors/boardworkspace.h"
+#include "monitors/relayjobs.h"
 #include "monitors/relaylogic.h"
 
 #include <array>
-#include <memory>
 
 class QPushButton;
 class QRadioButton;
@@ -34,23 +34,21 @@ protected:
     void resetRunButtons() override;
 
 private:
-    // The relay selectors as the line has left them: set by the jobs in their order on
-    // the line, so a board read compares with what the clicks before it have shown, and
-    // taken from the selectors again whenever the workspace's line work has ended.
-    // Empty: neither selector chosen, as at start-up.
-    struct ShownRelays;
-
     void buildPanel();
     void readRelayStates(const QString &address);
-    // The ON and OFF sequences, inside a job; the ON sequence's timer value "FF" is shown
-    // before it starts, the OFF sequence shows "00" after its "L0F".
-    void switchOn(MonitorJob &job, const QString &address, int relay);
-    void switchOff(MonitorJob &job, const QString &address, int relay);
+    // Where the jobs' results go.
+    RelayJobs::Sink jobSink();
     // ShowRelayState for one relay, by program: no click handling of its own.
     void showRelay(int relay, bool on);
     void takeShownFromSelectors();
 
-    std::shared_ptr<ShownRelays> m_shown;
+    // The relay selectors as the line has left them: changed by the jobs in their order on
+    // the line, so a board read compares with what the clicks before it have shown, and
+    // taken from the selectors again whenever the workspace's line work has ended. A job
+    // gets a copy: this workspace's jobs run one at a time, each posted only once the one
+    // before it has ended and its reports have run, so the copy holds what the line has
+    // left when the job starts; a read's changes come back through its reports.
+    RelayJobs::ShownRelays m_shown{};
     bool m_showingByProgram = false;
 
     BoardList *m_boards = nullptr;     // KBoards

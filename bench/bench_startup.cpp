@@ -81,7 +81,7 @@ int main(int argc, char *argv[])
         QElapsedTimer clock;
         clock.start();
         window.Timer1Timer();   // the second tick runs RetrieveSettings
-        startup.push_back(clock.nsecsElapsed() / 1e6);
+        startup.push_back(double(clock.nsecsElapsed()) / 1e6);
         if (window.findChild<TerminalWorkspace *>()->keys().data(1024) != longText(1024, 'M'))
             qFatal("start-up did not read the last macro whole");
 
@@ -89,7 +89,7 @@ int main(int argc, char *argv[])
             window.findChild<TerminalWorkspace *>()->keys().setData(n, longText(n, 'X'));
         clock.restart();
         window.FormClose();
-        closing.push_back(clock.nsecsElapsed() / 1e6);
+        closing.push_back(double(clock.nsecsElapsed()) / 1e6);
         if (read(SettingsFile(ini), key::A) != 0x8888
             || SettingsFile(ini).readString(fKeyMacroName(1024), {}) != longText(1024, 'X'))
             qFatal("the closing write did not reach the file");

@@ -90,7 +90,7 @@ ConfigurationMenu::ConfigurationMenu(Console &console, QObject *parent)
         page->setFrameShape(QFrame::StyledPanel);
         page->setGeometry(8, 66, 880, 490);
         page->hide();
-        m_pagePanels[i] = page;
+        m_pagePanels[size_t(i)] = page;
     }
     // The page index and the panel number differ: "Scan Defaults" is ConfigPanel1.
     std::swap(m_pagePanels[0], m_pagePanels[1]);
@@ -105,7 +105,7 @@ ConfigurationMenu::ConfigurationMenu(Console &console, QObject *parent)
 
 QWidget *ConfigurationMenu::page(int index) const
 {
-    return m_pagePanels.at(index);
+    return m_pagePanels.at(size_t(index));
 }
 
 void ConfigurationMenu::buildProgramSetupPage(QWidget *page)
@@ -123,11 +123,11 @@ void ConfigurationMenu::buildProgramSetupPage(QWidget *page)
     auto *hideGroup = new QGroupBox(QStringLiteral("Hide Tabs"), page);
     hideGroup->setGeometry(16, 96, 260, 184);
     for (int i = 0; i < WorkspaceTabs::Hideable; ++i) {
-        m_hideBoxes[i] = makeCheckBox(hideGroup, HideBoxes[i].name, QString::fromLatin1(HideBoxes[i].caption), 12,
+        m_hideBoxes[size_t(i)] = makeCheckBox(hideGroup, HideBoxes[i].name, QString::fromLatin1(HideBoxes[i].caption), 12,
                                       26 + i * 25);
-        m_hideBoxes[i]->setChecked(HideBoxes[i].settingsKey.def);
+        m_hideBoxes[size_t(i)]->setChecked(HideBoxes[i].settingsKey.def);
         // toggled, not clicked: a box set by program runs its handler as a click would.
-        connect(m_hideBoxes[i], &QCheckBox::toggled, this, [this, i] { HideDigMonClick(i); });
+        connect(m_hideBoxes[size_t(i)], &QCheckBox::toggled, this, [this, i] { HideDigMonClick(i); });
     }
 
     auto *notesGroup = new QGroupBox(QStringLiteral("Function Key Macros"), page);
@@ -202,7 +202,7 @@ void ConfigurationMenu::readSettings(const SettingsFile &file)
 void ConfigurationMenu::readHideBoxes(const SettingsFile &file)
 {
     for (int i = 0; i < WorkspaceTabs::Hideable; ++i)
-        m_hideBoxes[i]->setChecked(read(file, HideBoxes[i].settingsKey));
+        m_hideBoxes[size_t(i)]->setChecked(read(file, HideBoxes[i].settingsKey));
 }
 
 void ConfigurationMenu::readPowerControl(const SettingsFile &file)
@@ -232,7 +232,7 @@ WorkspaceTabs::HiddenFlags ConfigurationMenu::hiddenWorkspaces() const
 {
     WorkspaceTabs::HiddenFlags hidden{};
     for (int i = 0; i < WorkspaceTabs::Hideable; ++i)
-        hidden[i] = m_hideBoxes[i]->isChecked();
+        hidden[size_t(i)] = m_hideBoxes[size_t(i)]->isChecked();
     return hidden;
 }
 
@@ -266,7 +266,7 @@ void ConfigurationMenu::HideDigMonClick(int box)
 {
     if (!console().settingsLoaded())
         return;
-    const bool hidden = m_hideBoxes[box]->isChecked();
+    const bool hidden = m_hideBoxes[size_t(box)]->isChecked();
     const key::BoolKey &settingsKey = HideBoxes[box].settingsKey;
     if (!console().saveSettings([&](SettingsFile &file) { write(file, settingsKey, hidden); }))
         return;

@@ -25,7 +25,7 @@ QStringList tabList(const HiddenFlags &hidden)
     const QStringList captions = hideableCaptions();
     QStringList tabs;
     for (int i = 0; i < Hideable; ++i) {
-        if (!hidden[i])
+        if (!hidden[size_t(i)])
             tabs.append(captions[i]);
     }
     tabs.append(configurationCaption());
@@ -38,7 +38,7 @@ StartChoice chooseStart(const HiddenFlags &hidden, const QString &startProg)
     const QStringList captions = hideableCaptions();
     int counter = 0;
     for (int i = 0; i < Hideable; ++i) {
-        if (hidden[i])
+        if (hidden[size_t(i)])
             continue;
         choice.tabs.append(captions[i]);
         if (captions[i] == startProg) {

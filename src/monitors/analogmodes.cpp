@@ -21,10 +21,10 @@ void AnalogChannelModes::applyWords(int a, int b, int c)
     for (int index = 0; index < Channels; ++index) {
         const int nibble = (words[index / 4] >> (12 - 4 * (index % 4))) & 0xF;
         // Buttons are checked in the order H, C, V1, V2; the last check wins.
-        if (nibble & 8) m_modes[index] = ChannelMode::Hex;
-        if (nibble & 4) m_modes[index] = ChannelMode::Temperature;
-        if (nibble & 2) m_modes[index] = ChannelMode::Volts5;
-        if (nibble & 1) m_modes[index] = ChannelMode::Volts10;
+        if (nibble & 8) m_modes[std::size_t(index)] = ChannelMode::Hex;
+        if (nibble & 4) m_modes[std::size_t(index)] = ChannelMode::Temperature;
+        if (nibble & 2) m_modes[std::size_t(index)] = ChannelMode::Volts5;
+        if (nibble & 1) m_modes[std::size_t(index)] = ChannelMode::Volts10;
     }
 }
 
@@ -34,7 +34,7 @@ int AnalogChannelModes::packGroup(int firstIndex) const
     for (int i = 0; i < 4; ++i) {
         const int index = firstIndex + i;
         if (index < Channels)
-            word |= bitOf(m_modes[index]) << (12 - 4 * i);
+            word |= bitOf(m_modes[std::size_t(index)]) << (12 - 4 * i);
     }
     return word;
 }

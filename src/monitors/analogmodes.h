@@ -13,8 +13,8 @@ class AnalogChannelModes
 public:
     static constexpr int Channels = 11;
 
-    ChannelMode mode(int channel) const { return m_modes.at(channel - 1); }   // channel 1..11
-    void setMode(int channel, ChannelMode mode) { m_modes.at(channel - 1) = mode; }
+    ChannelMode mode(int channel) const { return m_modes.at(std::size_t(channel - 1)); }   // channel 1..11
+    void setMode(int channel, ChannelMode mode) { m_modes.at(std::size_t(channel - 1)) = mode; }
 
     // Reads the saved words the way the mode buttons take them: each set bit of a group
     // checks its button in the order H, C, V1, V2, and the last one checked wins, so a

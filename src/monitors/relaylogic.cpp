@@ -9,7 +9,7 @@ std::array<bool, Count> relayStates(const QByteArray &stateText)
     const quint32 word = leadingHexValue(QString::fromLatin1(stateText));
     std::array<bool, Count> on{};
     for (int relay = 1; relay <= Count; ++relay)
-        on[relay - 1] = (word >> (16 - relay)) & 1u;
+        on[size_t(relay - 1)] = (word >> (16 - relay)) & 1u;
     return on;
 }
 

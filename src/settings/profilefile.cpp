@@ -43,7 +43,7 @@ constexpr std::array<char, 256> makeFoldTable()
     std::array<char, 256> table{};
     for (int i = 0; i < 256; ++i) {
         const bool upper = (i >= 'A' && i <= 'Z') || (i >= 0xC0 && i <= 0xDE && i != 0xD7);
-        table[i] = static_cast<char>(upper ? i + 0x20 : i);
+        table[size_t(i)] = static_cast<char>(upper ? i + 0x20 : i);
     }
     return table;
 }

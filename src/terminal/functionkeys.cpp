@@ -19,13 +19,13 @@ FunctionKeyTable::FunctionKeyTable()
 void FunctionKeyTable::setLabel(int n, const QString &text)
 {
     m_labels[n - 1] = text;
-    m_changed[n - 1] = true;
+    m_changed[size_t(n - 1)] = true;
 }
 
 void FunctionKeyTable::setData(int n, const QString &text)
 {
     m_data[n - 1] = text;
-    m_changed[n - 1] = true;
+    m_changed[size_t(n - 1)] = true;
 }
 
 void FunctionKeyTable::clearChanged()
@@ -50,7 +50,7 @@ void FunctionKeyTable::readSetNames(const SettingsFile &file)
 void FunctionKeyTable::writeChangedKeys(SettingsFile &file) const
 {
     for (int n = 1; n <= Keys; ++n) {
-        if (!m_changed[n - 1])
+        if (!m_changed[size_t(n - 1)])
             continue;
         file.writeString(fKeyTextName(n), m_labels[n - 1]);
         file.writeString(fKeyMacroName(n), m_data[n - 1]);

@@ -21,7 +21,7 @@ public:
 
     QString label(int n) const { return m_labels.at(n - 1); }
     QString data(int n) const { return m_data.at(n - 1); }
-    bool changed(int n) const { return m_changed.at(n - 1); }
+    bool changed(int n) const { return m_changed.at(size_t(n - 1)); }
     void setLabel(int n, const QString &text);
     void setData(int n, const QString &text);
     void clearChanged();

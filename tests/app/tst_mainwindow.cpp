@@ -409,7 +409,7 @@ private Q_SLOTS:
         Console c = open(m_ini);
         QVERIFY(c.driver->line(1)->isOpen());
         auto *strip = c.find<QTabBar>("TabControl1");
-        strip->setCurrentIndex(tabCaptions(strip).indexOf("Sequencer"));
+        strip->setCurrentIndex(int(tabCaptions(strip).indexOf("Sequencer")));
         QVERIFY(c.waitLine());
         QCOMPARE(c.text("Connected"), QStringLiteral("Port Closed"));
         QVERIFY(!c.driver->line(1)->isOpen());

@@ -99,10 +99,6 @@ public:
     // Probes COM1..COM(count - 1) on the line thread and rebuilds the port menu.
     void EnumeratePorts(int count, std::function<void()> done = {});
 
-    bool SettingsLoaded = false;
-    bool HideAboutOnStartup = false;
-    int StartupTickCount = 0;
-
 Q_SIGNALS:
     // Start-up has shown the workspaces (the end of RetrieveSettings).
     void startupFinished();
@@ -155,4 +151,7 @@ private:
     QList<Workspace *> m_workspaces;   // in tab order, the configuration last
     Workspace *m_current = nullptr;
     bool m_closingWritten = false;
+    bool SettingsLoaded = false;
+    bool HideAboutOnStartup = false;
+    int StartupTickCount = 0;
 };

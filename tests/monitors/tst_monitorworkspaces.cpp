@@ -103,7 +103,6 @@ class TestMonitorWorkspaces : public QObject
     struct Console
     {
         std::unique_ptr<TForm1> window;
-        ScriptedPrompt *prompt = nullptr;
         std::shared_ptr<FakeLine> line;   // COM1, when the driver has it
 
         template<typename T>
@@ -135,7 +134,7 @@ class TestMonitorWorkspaces : public QObject
         Console c;
         if (withPort)
             c.line = driver->addPort(1);
-        c.window = startConsole(m_ini, std::move(driver), &c.prompt);
+        c.window = startConsole(m_ini, std::move(driver));
         // The first tick of a monitor's timer after entry is a stop phase.
         if (auto *timer = c.window->currentWorkspace()->findChild<QTimer *>(); timer && workspace != "Relay Control")
             if (!QTest::qWaitFor([timer] { return !timer->isActive(); }, 5000))

@@ -9,6 +9,8 @@
 #include "serial/mainport.h"
 
 #include "eventloopgaps.h"
+#include "startconsole.h"
+#include "widgetfind.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -46,13 +48,7 @@ public:
                    "HideRC=0\r\nStartProg=" + workspace + "\r\n" + settings);
         file.close();
 
-        ConsoleSetup setup;
-        setup.settingsPath = ini;
-        setup.discoverDevices = [] { return QStringList(); };
-        window = std::make_unique<TForm1>(std::move(setup));
-        window->show();
-        window->Timer1Timer();
-        window->Timer1Timer();
+        window = startConsole(ini);
         // The monitor's first tick after entry is a stop phase; wait for it.
         QTimer *timer = window->currentWorkspace()->findChild<QTimer *>();
         measureGaps([&] { return (!timer || !timer->isActive()) && window->mainPort().line().idle(); },
@@ -63,7 +59,7 @@ public:
     template<typename T>
     T *find(const char *name) const
     {
-        return window->findChild<T *>(QString::fromLatin1(name));
+        return ::find<T>(window.get(), QString::fromLatin1(name));
     }
 
     std::unique_ptr<TForm1> window;

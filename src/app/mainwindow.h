@@ -83,10 +83,6 @@ public:
     // Probes COM1..COM(count - 1) on the line thread and rebuilds the port menu.
     void EnumeratePorts(int count, std::function<void()> done = {});
 
-    bool SettingsLoaded = false;
-    bool HideAboutOnStartup = false;
-    int StartupTickCount = 0;
-
 Q_SIGNALS:
     // Start-up has shown the workspaces (the end of RetrieveSettings).
     void startupFinished();
@@ -136,4 +132,7 @@ private:
     QList<SettingsOwner *> m_settingsOwners;   // the workspaces, then the pages they lend
     Workspace *m_current = nullptr;
     bool m_closingWritten = false;
+    bool SettingsLoaded = false;
+    bool HideAboutOnStartup = false;
+    int StartupTickCount = 0;
 };

@@ -56,7 +56,7 @@ void SequencerWorkspace::EvCommandClick(int row)
     const int step = m_runner->window().top + row;
     if (row < 0 || step >= m_runner->sequence().size())
         return;
-    if (RunBtn->isEnabled())
+    if (m_run->isEnabled())
         setEditingButtons(true);
     // A running sequence goes on with the clicked step after 10 ms.
     m_runner->chooseStep(step);
@@ -76,35 +76,35 @@ void SequencerWorkspace::COL3MouseUp()
 
 void SequencerWorkspace::COL3Enter()
 {
-    Label106->show();
+    m_keyHint->show();
 }
 
 void SequencerWorkspace::COL3Exit()
 {
-    Label106->hide();
+    m_keyHint->hide();
 }
 
 // --- In-place editing.
 
 std::optional<StepField> SequencerWorkspace::fieldFor(const StepColumn *column) const
 {
-    if (column == COL2)
+    if (column == m_delays)
         return StepField::Delay;
-    if (column == COL3)
+    if (column == m_commands)
         return StepField::Command;
-    if (column == COL4)
+    if (column == m_nextSteps)
         return StepField::Next;
     return std::nullopt;
 }
 
 QLineEdit *SequencerWorkspace::editorFor(const StepColumn *column) const
 {
-    if (column == COL2)
-        return Edit2;
-    if (column == COL3)
-        return Edit1;
-    if (column == COL4)
-        return Edit3;
+    if (column == m_delays)
+        return m_delayEdit;
+    if (column == m_commands)
+        return m_commandEdit;
+    if (column == m_nextSteps)
+        return m_nextEdit;
     return nullptr;
 }
 
@@ -159,7 +159,7 @@ void SequencerWorkspace::InsertButtonaClick()
 {
     SequenceRunner::TimerHold hold(*m_runner);
     commitCellEdit();
-    m_runner->insertBefore(m_runner->window().top + COL1->currentRow());
+    m_runner->insertBefore(m_runner->window().top + m_stepNumbers->currentRow());
     setRunButtons(true);
     updateUpDown();
 }
@@ -168,7 +168,7 @@ void SequencerWorkspace::InsertAfterBtnClick()
 {
     SequenceRunner::TimerHold hold(*m_runner);
     commitCellEdit();
-    m_runner->insertAfter(m_runner->window().top + COL1->currentRow());
+    m_runner->insertAfter(m_runner->window().top + m_stepNumbers->currentRow());
     setRunButtons(true);
     updateUpDown();
 }
@@ -178,10 +178,10 @@ void SequencerWorkspace::DeleteaClick()
     SequenceRunner::TimerHold hold(*m_runner);
     commitCellEdit();
     // Only a selected step is deleted: with no row selected nothing is, wherever the window stands.
-    const int row = COL4->currentRow();
+    const int row = m_nextSteps->currentRow();
     m_runner->deleteStep(row < 0 ? -1 : m_runner->window().top + row);
     if (m_runner->sequence().isEmpty()) {
-        for (QToolButton *button : {DeleteB, InsertB, InsertAfterBtn})
+        for (QToolButton *button : {m_delete, m_insertBefore, m_insertAfter})
             button->setEnabled(false);
     }
     updateUpDown();
@@ -237,10 +237,10 @@ void SequencerWorkspace::COL3KeyDown(StepColumn *column, int key)
 void SequencerWorkspace::UpDown1Click(UpDownArrows::Arrow arrow)
 {
     SequenceRunner::TimerHold hold(*m_runner);
-    const int row = COL1->currentRow();
+    const int row = m_stepNumbers->currentRow();
     const int top = m_runner->window().top;
     if (row < 0) {
-        if (COL1->count() > 0) {
+        if (m_stepNumbers->count() > 0) {
             m_runner->selectStep(top);
             selectVisibleRow(0);
         }
@@ -248,12 +248,12 @@ void SequencerWorkspace::UpDown1Click(UpDownArrows::Arrow arrow)
     }
     if (arrow == UpDownArrows::Arrow::Down) {
         if (row >= m_runner->window().rows - 1)
-            COL3KeyDown(COL1, Qt::Key_Down);
-        else if (row + 1 < COL1->count())
+            COL3KeyDown(m_stepNumbers, Qt::Key_Down);
+        else if (row + 1 < m_stepNumbers->count())
             m_runner->chooseStep(top + row + 1);
     } else {
         if (row == 0)
-            COL3KeyDown(COL1, Qt::Key_Up);
+            COL3KeyDown(m_stepNumbers, Qt::Key_Up);
         else
             m_runner->chooseStep(top + row - 1);
     }

@@ -32,7 +32,7 @@ OperatorPrompt::FileChoice sequenceChooser(const char *title, const QString &fol
 void SequencerWorkspace::FileOperations(int tag)
 {
     // A run holds the font button disabled; files stay alone until it stops.
-    if (!BitBtn5->isEnabled())
+    if (!m_font->isEnabled())
         return;
     SequenceRunner::TimerHold hold(*m_runner);
     // An edit still open belongs to the sequence the command may replace.

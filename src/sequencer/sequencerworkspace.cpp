@@ -137,46 +137,46 @@ SequencerWorkspace::~SequencerWorkspace() = default;
 
 void SequencerWorkspace::buildToolBar()
 {
-    Panel25 = new QFrame(frame());
-    Panel25->setObjectName(QStringLiteral("Panel25"));
-    Panel25->setFrameShape(QFrame::StyledPanel);
-    Panel25->setGeometry(4, 4, 888, ToolBarHeight);
+    m_toolBar = new QFrame(frame());
+    m_toolBar->setObjectName(QStringLiteral("Panel25"));
+    m_toolBar->setFrameShape(QFrame::StyledPanel);
+    m_toolBar->setGeometry(4, 4, 888, ToolBarHeight);
     QStyle *style = QApplication::style();
 
-    RunBtn = makeToolButton(Panel25, "RunBtn", QStringLiteral("Run"), QStringLiteral("Run"),
+    m_run = makeToolButton(m_toolBar, "RunBtn", QStringLiteral("Run"), QStringLiteral("Run"),
                             style->standardIcon(QStyle::SP_MediaPlay));
-    SeqStep = makeToolButton(Panel25, "SeqStep", QStringLiteral("Step"), QStringLiteral("Step"),
+    m_step = makeToolButton(m_toolBar, "SeqStep", QStringLiteral("Step"), QStringLiteral("Step"),
                              style->standardIcon(QStyle::SP_MediaSkipForward));
-    RewindBtn = makeToolButton(Panel25, "RewindBtn", QStringLiteral("Rewind"), QStringLiteral("Goto start and clear"),
+    m_rewind = makeToolButton(m_toolBar, "RewindBtn", QStringLiteral("Rewind"), QStringLiteral("Goto start and clear"),
                                style->standardIcon(QStyle::SP_MediaSkipBackward));
-    PauseBtn = makeToolButton(Panel25, "PauseBtn", QStringLiteral("Pause"), QStringLiteral("Stop/Pause"),
+    m_pause = makeToolButton(m_toolBar, "PauseBtn", QStringLiteral("Pause"), QStringLiteral("Stop/Pause"),
                               style->standardIcon(QStyle::SP_MediaPause));
-    InsertB = makeToolButton(Panel25, "InsertB", QStringLiteral("Before"),
+    m_insertBefore = makeToolButton(m_toolBar, "InsertB", QStringLiteral("Before"),
                              QStringLiteral("Insert item before with auto link"), glyph(Glyph::InsertBefore));
-    InsertAfterBtn = makeToolButton(Panel25, "InsertAfterBtn", QStringLiteral("After"),
+    m_insertAfter = makeToolButton(m_toolBar, "InsertAfterBtn", QStringLiteral("After"),
                                     QStringLiteral("Insert item before with auto link"), glyph(Glyph::InsertAfter));
-    DeleteB = makeToolButton(Panel25, "DeleteB", QStringLiteral("Delete"), QStringLiteral("Delete Item"),
+    m_delete = makeToolButton(m_toolBar, "DeleteB", QStringLiteral("Delete"), QStringLiteral("Delete Item"),
                              glyph(Glyph::Delete));
-    BitBtn6 = makeToolButton(Panel25, "BitBtn6", QStringLiteral("New Item"), QStringLiteral("New Item"),
+    m_newItem = makeToolButton(m_toolBar, "BitBtn6", QStringLiteral("New Item"), QStringLiteral("New Item"),
                              glyph(Glyph::NewItem));
-    BitBtn3 = makeToolButton(Panel25, "BitBtn3", QStringLiteral("Open"), QStringLiteral("File Open"),
+    m_open = makeToolButton(m_toolBar, "BitBtn3", QStringLiteral("Open"), QStringLiteral("File Open"),
                              style->standardIcon(QStyle::SP_DialogOpenButton));
-    BitBtn2 = makeToolButton(Panel25, "BitBtn2", QStringLiteral("Save"), QStringLiteral("File Save"),
+    m_save = makeToolButton(m_toolBar, "BitBtn2", QStringLiteral("Save"), QStringLiteral("File Save"),
                              style->standardIcon(QStyle::SP_DialogSaveButton));
-    BitBtn1 = makeToolButton(Panel25, "BitBtn1", QStringLiteral("New"), QStringLiteral("New Sequence"),
+    m_newSequence = makeToolButton(m_toolBar, "BitBtn1", QStringLiteral("New"), QStringLiteral("New Sequence"),
                              style->standardIcon(QStyle::SP_FileIcon));
-    BitBtn5 = makeToolButton(Panel25, "BitBtn5", QStringLiteral("Font"), QStringLiteral("Change Font Properties"),
+    m_font = makeToolButton(m_toolBar, "BitBtn5", QStringLiteral("Font"), QStringLiteral("Change Font Properties"),
                              glyph(Glyph::Font));
-    SeqHelpBtn = makeToolButton(Panel25, "SeqHelpBtn", QStringLiteral("Help"), QStringLiteral("Keldan Help"),
+    m_help = makeToolButton(m_toolBar, "SeqHelpBtn", QStringLiteral("Help"), QStringLiteral("Keldan Help"),
                                 glyph(Glyph::Help));
-    Button25 = makeToolButton(Panel25, "Button25", QStringLiteral("Clear"), QStringLiteral("Clear"),
+    m_clear = makeToolButton(m_toolBar, "Button25", QStringLiteral("Clear"), QStringLiteral("Clear"),
                               style->standardIcon(QStyle::SP_DialogResetButton));
 
     const QList<QList<QWidget *>> groups{
-        {RunBtn, SeqStep, RewindBtn, PauseBtn},
-        {InsertB, InsertAfterBtn, DeleteB, BitBtn6},
-        {BitBtn3, BitBtn2, BitBtn1},
-        {BitBtn5, SeqHelpBtn},
+        {m_run, m_step, m_rewind, m_pause},
+        {m_insertBefore, m_insertAfter, m_delete, m_newItem},
+        {m_open, m_save, m_newSequence},
+        {m_font, m_help},
     };
     int x = 4;
     for (const QList<QWidget *> &group : groups) {
@@ -184,28 +184,28 @@ void SequencerWorkspace::buildToolBar()
             button->move(x, 4);
             x += button->width() + 2;
         }
-        separator(Panel25)->move(x, 7);
+        separator(m_toolBar)->move(x, 7);
         x += 10;
     }
-    Button25->move(888 - Button25->width() - 6, 4);
+    m_clear->move(888 - m_clear->width() - 6, 4);
 
-    for (QToolButton *button : {RunBtn, PauseBtn, RewindBtn, SeqStep, DeleteB})
+    for (QToolButton *button : {m_run, m_pause, m_rewind, m_step, m_delete})
         button->setEnabled(false);
 
-    connect(RunBtn, &QToolButton::clicked, this, &SequencerWorkspace::SeqRunClick);
-    connect(SeqStep, &QToolButton::clicked, this, &SequencerWorkspace::StepClick);
-    connect(RewindBtn, &QToolButton::clicked, this, &SequencerWorkspace::RestartClick);
-    connect(PauseBtn, &QToolButton::clicked, this, &SequencerWorkspace::PauseBtnClick);
-    connect(InsertB, &QToolButton::clicked, this, &SequencerWorkspace::InsertButtonaClick);
-    connect(InsertAfterBtn, &QToolButton::clicked, this, &SequencerWorkspace::InsertAfterBtnClick);
-    connect(DeleteB, &QToolButton::clicked, this, &SequencerWorkspace::DeleteaClick);
-    connect(BitBtn6, &QToolButton::clicked, this, &SequencerWorkspace::NewaClick);
-    connect(BitBtn1, &QToolButton::clicked, this, [this] { FileOperations(0); });
-    connect(BitBtn2, &QToolButton::clicked, this, [this] { FileOperations(1); });
-    connect(BitBtn3, &QToolButton::clicked, this, [this] { FileOperations(2); });
-    connect(BitBtn5, &QToolButton::clicked, this, &SequencerWorkspace::BitBtn5Click);
-    connect(SeqHelpBtn, &QToolButton::clicked, this, &SequencerWorkspace::helpRequested);
-    connect(Button25, &QToolButton::clicked, this, &SequencerWorkspace::ClearResp);
+    connect(m_run, &QToolButton::clicked, this, &SequencerWorkspace::SeqRunClick);
+    connect(m_step, &QToolButton::clicked, this, &SequencerWorkspace::StepClick);
+    connect(m_rewind, &QToolButton::clicked, this, &SequencerWorkspace::RestartClick);
+    connect(m_pause, &QToolButton::clicked, this, &SequencerWorkspace::PauseBtnClick);
+    connect(m_insertBefore, &QToolButton::clicked, this, &SequencerWorkspace::InsertButtonaClick);
+    connect(m_insertAfter, &QToolButton::clicked, this, &SequencerWorkspace::InsertAfterBtnClick);
+    connect(m_delete, &QToolButton::clicked, this, &SequencerWorkspace::DeleteaClick);
+    connect(m_newItem, &QToolButton::clicked, this, &SequencerWorkspace::NewaClick);
+    connect(m_newSequence, &QToolButton::clicked, this, [this] { FileOperations(0); });
+    connect(m_save, &QToolButton::clicked, this, [this] { FileOperations(1); });
+    connect(m_open, &QToolButton::clicked, this, [this] { FileOperations(2); });
+    connect(m_font, &QToolButton::clicked, this, &SequencerWorkspace::BitBtn5Click);
+    connect(m_help, &QToolButton::clicked, this, &SequencerWorkspace::helpRequested);
+    connect(m_clear, &QToolButton::clicked, this, &SequencerWorkspace::ClearResp);
 }
 
 void SequencerWorkspace::buildStepWindow()
@@ -220,43 +220,43 @@ void SequencerWorkspace::buildStepWindow()
         column->setGeometry(place.left, ColumnsTop, place.width, 100);
         made.append(column);
     }
-    COL1 = made[0];
-    COL2 = made[1];
-    COL3 = made[2];
-    COL4 = made[3];
-    COL5 = made[4];
+    m_stepNumbers = made[0];
+    m_delays = made[1];
+    m_commands = made[2];
+    m_nextSteps = made[3];
+    m_responses = made[4];
     // The step numbers and the responses are read, not edited: they sit on the button face.
-    for (StepColumn *column : {COL1, COL5}) {
+    for (StepColumn *column : {m_stepNumbers, m_responses}) {
         QPalette p = column->palette();
         p.setColor(QPalette::Base, p.color(QPalette::Button));
         column->setPalette(p);
     }
 
-    UpDown1 = new UpDownArrows(frame());
-    UpDown1->setGeometry(UpDownLeft, ColumnsTop, UpDownWidth, 100);
+    m_arrows = new UpDownArrows(frame());
+    m_arrows->setGeometry(UpDownLeft, ColumnsTop, UpDownWidth, 100);
 
-    Edit1 = new QLineEdit(frame());
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit2 = new QLineEdit(frame());
-    Edit2->setObjectName(QStringLiteral("Edit2"));
-    Edit3 = new QLineEdit(frame());
-    Edit3->setObjectName(QStringLiteral("Edit3"));
-    for (QLineEdit *editor : {Edit1, Edit2, Edit3}) {
+    m_commandEdit = new QLineEdit(frame());
+    m_commandEdit->setObjectName(QStringLiteral("Edit1"));
+    m_delayEdit = new QLineEdit(frame());
+    m_delayEdit->setObjectName(QStringLiteral("Edit2"));
+    m_nextEdit = new QLineEdit(frame());
+    m_nextEdit->setObjectName(QStringLiteral("Edit3"));
+    for (QLineEdit *editor : {m_commandEdit, m_delayEdit, m_nextEdit}) {
         editor->setFrame(false);
         editor->hide();
         connect(editor, &QLineEdit::returnPressed, this, &SequencerWorkspace::Edit1KeyPress);
     }
 
-    Bevel10 = new QFrame(frame());
-    Bevel10->setObjectName(QStringLiteral("Bevel10"));
-    Bevel10->setFrameShape(QFrame::HLine);
-    Bevel10->setFrameShadow(QFrame::Sunken);
-    Bevel10->setGeometry(8, BevelTop, 878, 4);
+    m_bevel = new QFrame(frame());
+    m_bevel->setObjectName(QStringLiteral("Bevel10"));
+    m_bevel->setFrameShape(QFrame::HLine);
+    m_bevel->setFrameShadow(QFrame::Sunken);
+    m_bevel->setGeometry(8, BevelTop, 878, 4);
 
-    Label106 = new QLabel(QStringLiteral("Note! Use Pg Up , Pg Dn, and  Up Down arrows"), frame());
-    Label106->setObjectName(QStringLiteral("Label106"));
-    Label106->setGeometry(8, BevelTop + 6, 420, 18);
-    Label106->hide();
+    m_keyHint = new QLabel(QStringLiteral("Note! Use Pg Up , Pg Dn, and  Up Down arrows"), frame());
+    m_keyHint->setObjectName(QStringLiteral("Label106"));
+    m_keyHint->setGeometry(8, BevelTop + 6, 420, 18);
+    m_keyHint->hide();
 
     for (StepColumn *column : columns()) {
         connect(column, &StepColumn::pressed, this, &SequencerWorkspace::SeqListMouseDown);
@@ -267,31 +267,31 @@ void SequencerWorkspace::buildStepWindow()
         connect(column, &StepColumn::focusEntered, this, &SequencerWorkspace::COL3Enter);
         connect(column, &StepColumn::focusLeft, this, &SequencerWorkspace::COL3Exit);
     }
-    connect(UpDown1, &UpDownArrows::clicked, this, &SequencerWorkspace::UpDown1Click);
+    connect(m_arrows, &UpDownArrows::clicked, this, &SequencerWorkspace::UpDown1Click);
 }
 
 void SequencerWorkspace::buildTimeScale()
 {
     auto *caption = new QLabel(QStringLiteral("Time Scale"), frame());
     caption->setGeometry(8, BevelTop + 34, 76, 22);
-    TrackBar1 = new QSlider(Qt::Horizontal, frame());
-    TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
-    TrackBar1->setRange(0, 100);
-    TrackBar1->setValue(50);
-    TrackBar1->setSingleStep(10);
-    TrackBar1->setPageStep(10);
-    TrackBar1->setTickInterval(5);
-    TrackBar1->setTickPosition(QSlider::TicksBelow);
-    TrackBar1->setGeometry(86, BevelTop + 28, 320, 34);
-    TrackBar1->setToolTip(QStringLiteral("Multiplies every step's delay"));
-    ScaleFactor = new QLabel(frame());
-    ScaleFactor->setObjectName(QStringLiteral("ScaleFactor"));
-    ScaleFactor->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    ScaleFactor->setAlignment(Qt::AlignCenter);
-    ScaleFactor->setGeometry(414, BevelTop + 34, 56, 22);
+    m_timeScale = new QSlider(Qt::Horizontal, frame());
+    m_timeScale->setObjectName(QStringLiteral("TrackBar1"));
+    m_timeScale->setRange(0, 100);
+    m_timeScale->setValue(50);
+    m_timeScale->setSingleStep(10);
+    m_timeScale->setPageStep(10);
+    m_timeScale->setTickInterval(5);
+    m_timeScale->setTickPosition(QSlider::TicksBelow);
+    m_timeScale->setGeometry(86, BevelTop + 28, 320, 34);
+    m_timeScale->setToolTip(QStringLiteral("Multiplies every step's delay"));
+    m_scaleFactor = new QLabel(frame());
+    m_scaleFactor->setObjectName(QStringLiteral("ScaleFactor"));
+    m_scaleFactor->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_scaleFactor->setAlignment(Qt::AlignCenter);
+    m_scaleFactor->setGeometry(414, BevelTop + 34, 56, 22);
     auto *times = new QLabel(QStringLiteral("X"), frame());
     times->setGeometry(474, BevelTop + 34, 16, 22);
-    connect(TrackBar1, &QSlider::valueChanged, this, &SequencerWorkspace::TrackBar1Change);
+    connect(m_timeScale, &QSlider::valueChanged, this, &SequencerWorkspace::TrackBar1Change);
 }
 
 void SequencerWorkspace::connectRunner()
@@ -303,16 +303,16 @@ void SequencerWorkspace::connectRunner()
     connect(&r, &SequenceRunner::stepsEdited, this, &SequencerWorkspace::updateUpDown);
     connect(&r, &SequenceRunner::responseChanged, this, [this](int step, const QString &text) {
         const int row = m_runner->window().rowOf(step, m_runner->sequence().size());
-        if (QListWidgetItem *cell = row >= 0 ? COL5->item(row) : nullptr)
+        if (QListWidgetItem *cell = row >= 0 ? m_responses->item(row) : nullptr)
             cell->setText(text);
     });
     connect(&r, &SequenceRunner::runningChanged, this, &SequencerWorkspace::runningChanged);
     connect(&r, &SequenceRunner::sliderPositionChanged, this, [this](int position) {
-        const QSignalBlocker quiet(TrackBar1);
-        TrackBar1->setValue(position);
+        const QSignalBlocker quiet(m_timeScale);
+        m_timeScale->setValue(position);
     });
     connect(&r, &SequenceRunner::timeScaleChanged, this,
-            [this](float, const QString &label) { ScaleFactor->setText(label); });
+            [this](float, const QString &label) { m_scaleFactor->setText(label); });
     connect(&r, &SequenceRunner::sequenceLoaded, this, [this] {
         setRunButtons(true);
         applyFont();
@@ -321,9 +321,9 @@ void SequencerWorkspace::connectRunner()
     });
     connect(&r, &SequenceRunner::sequenceCleared, this, [this] {
         setRunButtons(false);
-        for (QToolButton *button : {DeleteB, InsertB, InsertAfterBtn})
+        for (QToolButton *button : {m_delete, m_insertBefore, m_insertAfter})
             button->setEnabled(false);
-        BitBtn6->setEnabled(true);
+        m_newItem->setEnabled(true);
         updateUpDown();
     });
 }
@@ -332,13 +332,13 @@ void SequencerWorkspace::enter()
 {
     panel()->show();
     m_runner->enterWorkspace();
-    SeqStep->setEnabled(true);
-    RunBtn->setEnabled(true);
-    PauseBtn->setEnabled(false);
+    m_step->setEnabled(true);
+    m_run->setEnabled(true);
+    m_pause->setEnabled(false);
     if (m_runner->selectedStep() < 0) {
-        BitBtn6->setEnabled(true);
-        InsertB->setEnabled(false);
-        InsertAfterBtn->setEnabled(false);
+        m_newItem->setEnabled(true);
+        m_insertBefore->setEnabled(false);
+        m_insertAfter->setEnabled(false);
     }
 }
 
@@ -461,9 +461,9 @@ void SequencerWorkspace::applyFont()
     for (StepColumn *column : columns()) {
         column->setFont(font);
         if (column != EditColumn)
-            column->setTextColour(column == COL1 ? StepNumberColour : sequencerColour());
+            column->setTextColour(column == m_stepNumbers ? StepNumberColour : sequencerColour());
     }
-    for (QLineEdit *editor : {Edit1, Edit2, Edit3}) {
+    for (QLineEdit *editor : {m_commandEdit, m_delayEdit, m_nextEdit}) {
         editor->setFont(font);
         QPalette p = editor->palette();
         p.setColor(QPalette::Text, sequencerColour());
@@ -473,12 +473,12 @@ void SequencerWorkspace::applyFont()
 
 void SequencerWorkspace::fitStepWindow()
 {
-    const int rowHeight = COL1->rowHeight();
-    const int rows = StepWindow::rowsFor(rowHeight, ColumnsTop, Bevel10->y());
-    const int height = rows * rowHeight + 2 * COL1->frameWidth();
+    const int rowHeight = m_stepNumbers->rowHeight();
+    const int rows = StepWindow::rowsFor(rowHeight, ColumnsTop, m_bevel->y());
+    const int height = rows * rowHeight + 2 * m_stepNumbers->frameWidth();
     for (StepColumn *column : columns())
         column->resize(column->width(), height);
-    UpDown1->resize(UpDown1->width(), COL1->height());
+    m_arrows->resize(m_arrows->width(), m_stepNumbers->height());
     m_runner->setWindowRows(rows);
 }
 
@@ -487,11 +487,11 @@ void SequencerWorkspace::RedrawStepWindow()
     const Sequence &sequence = m_runner->sequence();
     const StepWindow &window = m_runner->window();
     const int shown = window.filledRows(sequence.size());
-    COL1->setRows(sequence.EvIndex.mid(window.top, shown));
-    COL2->setRows(sequence.EvTime.mid(window.top, shown));
-    COL3->setRows(sequence.EvCommand.mid(window.top, shown));
-    COL4->setRows(sequence.EvNextSeq.mid(window.top, shown));
-    COL5->setRows(sequence.ResponseLB.mid(window.top, shown));
+    m_stepNumbers->setRows(sequence.EvIndex.mid(window.top, shown));
+    m_delays->setRows(sequence.EvTime.mid(window.top, shown));
+    m_commands->setRows(sequence.EvCommand.mid(window.top, shown));
+    m_nextSteps->setRows(sequence.EvNextSeq.mid(window.top, shown));
+    m_responses->setRows(sequence.ResponseLB.mid(window.top, shown));
     // The runner selects the step again after a redraw that should keep it; rows the
     // editor selected by itself follow the runner's selection too.
     if (m_runner->selectedStep() >= 0)
@@ -515,36 +515,36 @@ void SequencerWorkspace::showSelectedStep()
 void SequencerWorkspace::updateUpDown()
 {
     const int count = m_runner->sequence().size();
-    UpDown1->setRange(0, std::max(count - 1, 0));
-    UpDown1->setPosition(count - m_runner->currentStep() - 1);
+    m_arrows->setRange(0, std::max(count - 1, 0));
+    m_arrows->setPosition(count - m_runner->currentStep() - 1);
 }
 
 // --- The run.
 
 void SequencerWorkspace::setRunButtons(bool enabled)
 {
-    for (QToolButton *button : {RunBtn, RewindBtn, SeqStep})
+    for (QToolButton *button : {m_run, m_rewind, m_step})
         button->setEnabled(enabled);
 }
 
 void SequencerWorkspace::setEditingButtons(bool enabled)
 {
-    for (QToolButton *button : {InsertB, InsertAfterBtn, BitBtn6, DeleteB})
+    for (QToolButton *button : {m_insertBefore, m_insertAfter, m_newItem, m_delete})
         button->setEnabled(enabled);
 }
 
 void SequencerWorkspace::runningChanged(bool running)
 {
     if (running) {
-        for (QToolButton *button : {SeqStep, RunBtn, BitBtn5, InsertB, BitBtn6, InsertAfterBtn, DeleteB})
+        for (QToolButton *button : {m_step, m_run, m_font, m_insertBefore, m_newItem, m_insertAfter, m_delete})
             button->setEnabled(false);
-        PauseBtn->setEnabled(true);
+        m_pause->setEnabled(true);
         return;
     }
-    PauseBtn->setEnabled(false);
+    m_pause->setEnabled(false);
     // However the run ended (Pause, or leaving the workspace), the file commands and the
     // run buttons come back; the editing buttons wait for a click on a row.
-    BitBtn5->setEnabled(true);
+    m_font->setEnabled(true);
     if (!m_runner->sequence().isEmpty())
         setRunButtons(true);
     updateUpDown();
@@ -581,5 +581,5 @@ void SequencerWorkspace::ClearResp()
 
 void SequencerWorkspace::TrackBar1Change()
 {
-    m_runner->setSliderPosition(TrackBar1->value());
+    m_runner->setSliderPosition(m_timeScale->value());
 }

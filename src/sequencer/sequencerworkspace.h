@@ -86,43 +86,6 @@ public:
     void BitBtn5Click();
     bool ScrollStepWindow(bool down);
 
-    // The step window's controls.
-    StepColumn *COL1 = nullptr;
-    StepColumn *COL2 = nullptr;
-    StepColumn *COL3 = nullptr;
-    StepColumn *COL4 = nullptr;
-    StepColumn *COL5 = nullptr;
-    QLineEdit *Edit1 = nullptr;   // commands
-    QLineEdit *Edit2 = nullptr;   // delays
-    QLineEdit *Edit3 = nullptr;   // next steps
-    UpDownArrows *UpDown1 = nullptr;
-    QLabel *Label106 = nullptr;
-    QFrame *Bevel10 = nullptr;
-    // The tool bar.
-    QFrame *Panel25 = nullptr;
-    QToolButton *RunBtn = nullptr;
-    QToolButton *SeqStep = nullptr;
-    QToolButton *RewindBtn = nullptr;
-    QToolButton *PauseBtn = nullptr;
-    QToolButton *InsertB = nullptr;
-    QToolButton *InsertAfterBtn = nullptr;
-    QToolButton *DeleteB = nullptr;
-    QToolButton *BitBtn6 = nullptr;   // new item
-    QToolButton *BitBtn3 = nullptr;   // file open
-    QToolButton *BitBtn2 = nullptr;   // file save
-    QToolButton *BitBtn1 = nullptr;   // new sequence
-    QToolButton *BitBtn5 = nullptr;   // font
-    QToolButton *SeqHelpBtn = nullptr;
-    QToolButton *Button25 = nullptr;  // clear
-    QSlider *TrackBar1 = nullptr;
-    QLabel *ScaleFactor = nullptr;
-
-    // The editor's state.
-    bool CellEditActive = false;
-    int EditRow = -1;
-    StepColumn *EditColumn = nullptr;
-    bool RowDragActive = false;
-
 Q_SIGNALS:
     // The help button: the console's help document at its contents.
     void helpRequested();
@@ -143,7 +106,7 @@ private:
     QFont sequencerFont() const;
     QColor sequencerColour() const;
 
-    QList<StepColumn *> columns() const { return {COL1, COL2, COL3, COL4, COL5}; }
+    QList<StepColumn *> columns() const { return {m_stepNumbers, m_delays, m_commands, m_nextSteps, m_responses}; }
     void selectVisibleRow(int row);
     void showSelectedStep();
     void setRunButtons(bool enabled);
@@ -161,4 +124,41 @@ private:
     SequencerSettings m_settings;
     SequenceRunner *m_runner = nullptr;
     SequencerSettingsPanel *m_settingsPanel = nullptr;
+
+    // The step window. Each control keeps its form name as its object name.
+    StepColumn *m_stepNumbers = nullptr;   // COL1
+    StepColumn *m_delays = nullptr;        // COL2
+    StepColumn *m_commands = nullptr;      // COL3
+    StepColumn *m_nextSteps = nullptr;     // COL4
+    StepColumn *m_responses = nullptr;     // COL5
+    QLineEdit *m_commandEdit = nullptr;    // Edit1
+    QLineEdit *m_delayEdit = nullptr;      // Edit2
+    QLineEdit *m_nextEdit = nullptr;       // Edit3
+    UpDownArrows *m_arrows = nullptr;      // UpDown1
+    QLabel *m_keyHint = nullptr;           // Label106
+    QFrame *m_bevel = nullptr;             // Bevel10
+    // The tool bar.
+    QFrame *m_toolBar = nullptr;           // Panel25
+    QToolButton *m_run = nullptr;          // RunBtn
+    QToolButton *m_step = nullptr;         // SeqStep
+    QToolButton *m_rewind = nullptr;       // RewindBtn
+    QToolButton *m_pause = nullptr;        // PauseBtn
+    QToolButton *m_insertBefore = nullptr; // InsertB
+    QToolButton *m_insertAfter = nullptr;  // InsertAfterBtn
+    QToolButton *m_delete = nullptr;       // DeleteB
+    QToolButton *m_newItem = nullptr;      // BitBtn6
+    QToolButton *m_open = nullptr;         // BitBtn3
+    QToolButton *m_save = nullptr;         // BitBtn2
+    QToolButton *m_newSequence = nullptr;  // BitBtn1
+    QToolButton *m_font = nullptr;         // BitBtn5
+    QToolButton *m_help = nullptr;         // SeqHelpBtn
+    QToolButton *m_clear = nullptr;        // Button25
+    QSlider *m_timeScale = nullptr;        // TrackBar1
+    QLabel *m_scaleFactor = nullptr;       // ScaleFactor
+
+    // The editor's state.
+    bool CellEditActive = false;
+    int EditRow = -1;
+    StepColumn *EditColumn = nullptr;
+    bool RowDragActive = false;
 };

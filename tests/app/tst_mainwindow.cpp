@@ -6,6 +6,8 @@
 #include "app/mainwindow.h"
 #include "settings/settingsfile.h"
 #include "startconsole.h"
+#include "testfiles.h"
+#include "widgetfind.h"
 #include "serial/fakeserialdriver.h"
 #include "serial/mainport.h"
 
@@ -21,19 +23,6 @@
 #include <QTimer>
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 QStringList tabCaptions(const QTabBar *tabs)
 {
@@ -63,7 +52,7 @@ private:
         FakeSerialDriver *driver = nullptr;
 
         template<typename T>
-        T *find(const char *name) const { return window->findChild<T *>(QString::fromLatin1(name)); }
+        T *find(const char *name) const { return ::find<T>(window.get(), QString::fromLatin1(name)); }
         QString text(const char *name) const { return find<QLabel>(name)->text(); }
         bool waitLine() { return window->mainPort().line().waitIdle(5000); }
     };

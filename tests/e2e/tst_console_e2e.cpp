@@ -6,6 +6,7 @@
 #include "boardsim/responder.h"
 #include "boardsim/simline.h"
 #include "startconsole.h"
+#include "testfiles.h"
 #include "serial/mainport.h"
 #include "serial/tcom.h"
 
@@ -46,13 +47,6 @@ TerminalSettings terminalSettings(const QString &device)
     }
     ::close(fd);
     return settings;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "monitors/monitorstate.h"
 #include "monitors/relaycontrol.h"
 #include "startconsole.h"
+#include "widgetfind.h"
 #include "serial/mainport.h"
 
 #include <QFile>
@@ -69,10 +70,7 @@ class TestMonitorsEndToEnd : public QObject
     template<typename T>
     T *find(const char *name) const
     {
-        T *child = m_window->findChild<T *>(QString::fromLatin1(name));
-        if (!child)
-            qFatal("no control %s", name);
-        return child;
+        return ::find<T>(m_window.get(), QString::fromLatin1(name));
     }
     QString text(const char *name) const { return find<QLineEdit>(name)->text(); }
     QString status(const char *name) const { return find<QLabel>(name)->text(); }

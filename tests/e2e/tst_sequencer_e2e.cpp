@@ -10,6 +10,8 @@
 #include "boardsim/responder.h"
 #include "boardsim/simline.h"
 #include "startconsole.h"
+#include "testfiles.h"
+#include "widgetfind.h"
 #include "sequencer/sequencerunner.h"
 #include "sequencer/sequencersettingspanel.h"
 #include "sequencer/sequencerworkspace.h"
@@ -29,13 +31,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 // When each byte the console sent started on the line, in order.
 QList<std::chrono::nanoseconds> sendTimes(const boardsim::SimLine &line)
@@ -104,13 +99,13 @@ private Q_SLOTS:
         QVERIFY(line.received().startsWith(cycle + cycle));
 
         QVERIFY(seq.runner().isRunning());
-        QVERIFY(seq.PauseBtn->isEnabled());
-        QVERIFY(!seq.RunBtn->isEnabled());
+        QVERIFY(find<QToolButton>(seq.panel(), "PauseBtn")->isEnabled());
+        QVERIFY(!find<QToolButton>(seq.panel(), "RunBtn")->isEnabled());
         QCOMPARE(window->activityText().isEmpty(), false);
         QCOMPARE(window->findChild<QLabel *>(QStringLiteral("Connected"))->text(),
                  QStringLiteral("Port Open - COM1,9600,N-8-1,NO FLOW"));
-        QCOMPARE(seq.COL3->item(1)->text(), QStringLiteral(";poll the register;R5E"));
-        QTRY_COMPARE(seq.COL5->item(0)->text(), QStringLiteral("8080 "));
+        QCOMPARE(find<QListWidget>(seq.panel(), "COL3")->item(1)->text(), QStringLiteral(";poll the register;R5E"));
+        QTRY_COMPARE(find<QListWidget>(seq.panel(), "COL5")->item(0)->text(), QStringLiteral("8080 "));
 
         // Steps start on the line at the pace of their delays: 101 ms after the first step
         // (100 x 1.00 + 1), 251 ms after the second; a few milliseconds of scheduling may
@@ -134,8 +129,8 @@ private Q_SLOTS:
         QTest::qWait(300);
         QVERIFY(!seq.runner().isRunning());
         QCOMPARE(line.received().size(), before);
-        QVERIFY(seq.RunBtn->isEnabled());
-        QVERIFY(seq.BitBtn5->isEnabled());
+        QVERIFY(find<QToolButton>(seq.panel(), "RunBtn")->isEnabled());
+        QVERIFY(find<QToolButton>(seq.panel(), "BitBtn5")->isEnabled());
     }
 
     void startUpFillsTheSequencerAndTheCloseWritesIt()
@@ -169,9 +164,9 @@ private Q_SLOTS:
         QCOMPARE(seq.runner().language().escapeChar, QStringLiteral("^"));
         QVERIFY(seq.runner().language().specialEnabled);
         QCOMPARE(seq.runner().newEntryTime(), QStringLiteral("250"));
-        QCOMPARE(seq.COL3->font().family(), QStringLiteral("DejaVu Sans Mono"));
-        QCOMPARE(seq.COL3->font().pointSize(), 14);
-        QCOMPARE(seq.COL3->palette().color(QPalette::Text), QColor(0xFF, 0, 0));
+        QCOMPARE(find<QListWidget>(seq.panel(), "COL3")->font().family(), QStringLiteral("DejaVu Sans Mono"));
+        QCOMPARE(find<QListWidget>(seq.panel(), "COL3")->font().pointSize(), 14);
+        QCOMPARE(find<QListWidget>(seq.panel(), "COL3")->palette().color(QPalette::Text), QColor(0xFF, 0, 0));
         // Start-up's own filling wrote nothing back.
         QFile written(ini);
         QVERIFY(written.open(QIODevice::ReadOnly));
@@ -200,7 +195,7 @@ private Q_SLOTS:
         const QString ini = m_dir.filePath(QStringLiteral("help.INI"));
         writeFile(ini, settingsFor(line) + "StartProg=Sequencer\r\n");
         auto window = startConsole(ini);
-        QTest::mouseClick(window->findChild<SequencerWorkspace *>()->SeqHelpBtn, Qt::LeftButton);
+        QTest::mouseClick(find<QToolButton>(window->findChild<SequencerWorkspace *>()->panel(), "SeqHelpBtn"), Qt::LeftButton);
         auto *help = window->findChild<HelpWindow *>(QStringLiteral("HelpWindow"));
         QVERIFY(help);
         QVERIFY(help->isVisible());

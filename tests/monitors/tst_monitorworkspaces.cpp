@@ -1,6 +1,8 @@
-// The three board workspaces and the Scan Defaults page inside the main window, offscreen,
-// on the in-memory serial driver: the controls' own rules, the buttons and the shared flags,
-// what a workspace change does to the monitors, and work on the line that stops or fails.
+// The three board workspaces and the Scan Defaults page, offscreen, on the in-memory serial
+// driver: the controls' own rules, the buttons and the shared flags, what a workspace change
+// does to the monitors, and work on the line that stops or fails. A workspace on its own runs
+// against a fake console; what needs the main window (the workspace change, the tab strip,
+// the closing write, two workspaces sharing their flags) runs in it.
 
 #include "app/mainwindow.h"
 #include "settings/settingsfile.h"
@@ -8,7 +10,11 @@
 #include "monitors/digitalmonitor.h"
 #include "monitors/monitorstate.h"
 #include "monitors/relaycontrol.h"
+#include "monitors/scandefaults.h"
+#include "fakeconsole.h"
 #include "startconsole.h"
+#include "testfiles.h"
+#include "widgetfind.h"
 #include "serial/fakeserialdriver.h"
 #include "serial/mainport.h"
 
@@ -24,17 +30,69 @@
 #include <QTimer>
 
 #include <thread>
+#include <type_traits>
 
 using namespace std::chrono_literals;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes)
+// One board workspace with no window around it: the fake console on the in-memory driver
+// (COM1 unless told otherwise), flags of its own, its panel on a host widget, entered as a
+// workspace change enters it and taken past the stop phase of its first tick.
+template<typename W>
+struct Alone
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
+    MonitorState state;
+    std::shared_ptr<FakeLine> line;
+    std::unique_ptr<FakeConsole> console;
+    QWidget host;
+    std::unique_ptr<W> ws;
+
+    explicit Alone(const QString &ini, bool withPort = true)
+    {
+        auto driver = std::make_unique<FakeSerialDriver>();
+        if (withPort)
+            line = driver->addPort(1);
+        console = std::make_unique<FakeConsole>(std::move(driver), ini);
+        ws = std::make_unique<W>(*console, state);
+        host.resize(1000, 700);
+        ws->panel()->setParent(&host);
+        host.show();
+        // A workspace change resets the Digital Monitor and asks the next tick of the
+        // entered monitor for a stop phase.
+        if constexpr (std::is_same_v<W, DigitalMonitor>)
+            ws->workspaceChanging();
+        else
+            state.StopRequested = true;
+        ws->enter();
+        QTimer *timer = ws->timer();
+        if (!QTest::qWaitFor([timer] { return !timer->isActive(); }, 5000))
+            QTest::qFail("the monitor's first tick did not stop its timer", __FILE__, __LINE__);
+        if (!QTest::qWaitFor([this] { return console->mainPort().line().idle(); }, 5000))
+            QTest::qFail("entering left the line busy", __FILE__, __LINE__);
+    }
+
+    ~Alone()
+    {
+        ws->stopTimers();
+        console->mainPort().stopAndClose();
+        console->mainPort().line().waitIdle(5000);
+        ws.reset();
+    }
+
+    // Controls lie on the panel; the timer belongs to the workspace.
+    template<typename T>
+    T *find(const char *name) const
+    {
+        const QObject *root = std::is_base_of_v<QWidget, T> ? static_cast<const QObject *>(&host) : ws.get();
+        return ::find<T>(root, QString::fromLatin1(name));
+    }
+    QString text(const char *name) const { return find<QLineEdit>(name)->text(); }
+    QString label(const char *name) const { return find<QLabel>(name)->text(); }
+    MonitorState &flags() { return state; }
+    QString connected() const { return console->connected; }
+    void settle() const { QTRY_VERIFY_WITH_TIMEOUT(console->mainPort().line().idle(), 10000); }
+};
 
 } // namespace
 
@@ -45,17 +103,10 @@ class TestMonitorWorkspaces : public QObject
     struct Console
     {
         std::unique_ptr<TForm1> window;
-        ScriptedPrompt *prompt = nullptr;
         std::shared_ptr<FakeLine> line;   // COM1, when the driver has it
 
         template<typename T>
-        T *find(const char *name) const
-        {
-            T *child = window->findChild<T *>(QString::fromLatin1(name));
-            if (!child)
-                qFatal("no control %s", name);
-            return child;
-        }
+        T *find(const char *name) const { return ::find<T>(window.get(), QString::fromLatin1(name)); }
         QString text(const char *name) const { return find<QLineEdit>(name)->text(); }
         QString label(const char *name) const { return find<QLabel>(name)->text(); }
         MonitorState &flags() const { return *window->findChild<MonitorState *>(); }
@@ -83,7 +134,7 @@ class TestMonitorWorkspaces : public QObject
         Console c;
         if (withPort)
             c.line = driver->addPort(1);
-        c.window = startConsole(m_ini, std::move(driver), &c.prompt);
+        c.window = startConsole(m_ini, std::move(driver));
         // The first tick of a monitor's timer after entry is a stop phase.
         if (auto *timer = c.window->currentWorkspace()->findChild<QTimer *>(); timer && workspace != "Relay Control")
             if (!QTest::qWaitFor([timer] { return !timer->isActive(); }, 5000))
@@ -94,7 +145,7 @@ class TestMonitorWorkspaces : public QObject
     }
 
     // Five channels: the columns and fields of channels 6 to 11 are covered and disabled.
-    static void expectLayout(const Console &c, bool five)
+    static void expectLayout(const Alone<AnalogMonitor> &c, bool five)
     {
         QCOMPARE(c.find<QWidget>("AD5PANEL")->isVisible(), five);
         QCOMPARE(c.find<QWidget>("AN6")->isEnabled(), !five);
@@ -116,15 +167,22 @@ private Q_SLOTS:
 
     void scanDefaultsAreSavedAndCorrected()
     {
+        writeFile(m_ini, "[Tester]\r\nFirstAddr=05\r\nLastAddr=03\r\n");
+        FakeConsole console(std::make_unique<FakeSerialDriver>(), m_ini);
+        ScanRange range;
+        QWidget page;
+        ScanDefaults defaults(console, range, &page);
+        page.show();
         // Start-up fills the edits without writing or correcting anything.
-        Console c = start("Configure", "FirstAddr=05\r\nLastAddr=03\r\n");
-        c.find<QTabBar>("TabControl2")->setCurrentIndex(1);   // "Scan Defaults"
-        auto *first = c.find<QLineEdit>("FSCANADR");
-        auto *last = c.find<QLineEdit>("LSCANADR");
+        console.loaded = false;
+        defaults.readSettings(SettingsFile(m_ini));
+        console.loaded = true;
+        auto *first = find<QLineEdit>(&page, QStringLiteral("FSCANADR"));
+        auto *last = find<QLineEdit>(&page, QStringLiteral("LSCANADR"));
         QCOMPARE(first->text(), QStringLiteral("05"));
         QCOMPARE(last->text(), QStringLiteral("03"));
-        QCOMPARE(c.flags().scanRange.first(), 0x05);
-        QCOMPARE(c.flags().scanRange.last(), 0x03);
+        QCOMPARE(range.first(), 0x05);
+        QCOMPARE(range.last(), 0x03);
 
         // A first address above the last moves the last one up to it.
         first->setText(QStringLiteral("20"));
@@ -136,7 +194,7 @@ private Q_SLOTS:
         first->setText(QStringLiteral("10"));
         QCOMPARE(last->text(), QStringLiteral("3F"));
         QCOMPARE(saved("LastAddr"), QStringLiteral("3F"));
-        QCOMPARE(c.flags().scanRange.last(), 0x3F);
+        QCOMPARE(range.last(), 0x3F);
 
         // Typed letters are upper case.
         first->clear();
@@ -147,15 +205,15 @@ private Q_SLOTS:
         // A failed write says so once and skips the correction.
         QFile::setPermissions(m_ini, QFile::ReadOwner);
         first->setText(QStringLiteral("50"));
-        QCOMPARE(c.prompt->messages.size(), 1);
-        QCOMPARE(c.prompt->messages[0].title, QStringLiteral("Error Saving"));
+        QCOMPARE(console.boxes.messages.size(), 1);
+        QCOMPARE(console.boxes.messages[0].title, QStringLiteral("Error Saving"));
         QCOMPARE(last->text(), QStringLiteral("4A"));
-        QCOMPARE(c.flags().scanRange.first(), 0x50);
+        QCOMPARE(range.first(), 0x50);
     }
 
     void outputFieldsDriveTheLamps()
     {
-        Console c = start("Digital Monitor");
+        Alone<DigitalMonitor> c(m_ini);
         auto lamps = [&](const char *prefix) {
             QString shown;
             for (int i = 0; i < 8; ++i)
@@ -228,7 +286,7 @@ private Q_SLOTS:
         QFETCH(bool, analogRunning);
         QFETCH(bool, otherMode);
         QFETCH(bool, ready);
-        Console c = start("Digital Monitor");
+        Alone<DigitalMonitor> c(m_ini);
         auto *button = c.find<QPushButton>(test ? "Button3" : "Button2");
         auto *other = c.find<QPushButton>(test ? "Button2" : "Button3");
         auto *timer = c.find<QTimer>("VantorTimer");
@@ -240,16 +298,16 @@ private Q_SLOTS:
         QCOMPARE(timer->interval(), test ? 300 : 100);
         QCOMPARE(test ? c.flags().TestMode : c.flags().RunMode, true);
         QCOMPARE(c.flags().IdentifyPending, !test);
-        QCOMPARE(c.window->findChild<DigitalMonitor *>()->TestStep, 0);
+        QCOMPARE(c.ws->TestStep, 0);
 
         c.flags().AnalogRunning = analogRunning;
         (test ? c.flags().RunMode : c.flags().TestMode) = otherMode;
-        c.window->setActivityText(QStringLiteral("RUNNING"));
+        c.console->setActivityText(QStringLiteral("RUNNING"));
         c.find<QLineEdit>("INL")->setText(QStringLiteral("12"));
         button->click();
         QCOMPARE(button->text(), test ? QStringLiteral("TEST") : QStringLiteral("RUN"));
         QVERIFY(other->isEnabled());
-        QCOMPARE(c.window->activityText(), ready ? QStringLiteral("READY") : QStringLiteral("RUNNING"));
+        QCOMPARE(c.console->activityText(), ready ? QStringLiteral("READY") : QStringLiteral("RUNNING"));
         QVERIFY(c.flags().StopRequested);
         QVERIFY(!c.flags().IdentifyPending);
         QCOMPARE(test ? c.flags().TestMode : c.flags().RunMode, false);
@@ -260,7 +318,7 @@ private Q_SLOTS:
         c.flags().TestMode = false;
         // The next tick closes the port and stops the timer.
         QTRY_VERIFY_WITH_TIMEOUT(!timer->isActive(), 5000);
-        QCOMPARE(c.label("Connected"), QStringLiteral("Port Closed"));
+        QCOMPARE(c.connected(), QStringLiteral("Port Closed"));
         QVERIFY(!c.flags().StopRequested);
     }
 
@@ -296,21 +354,21 @@ private Q_SLOTS:
 
     void aScanWhosePortWillNotOpenEndsThere()
     {
-        Console c = start("Digital Monitor", {}, false);
+        Alone<DigitalMonitor> c(m_ini, false);
         c.find<QPushButton>("Button1")->click();
         auto *address = c.find<QLineEdit>("LOCXX");
         QCOMPARE(address->text(), QStringLiteral("00"));
         QCOMPARE(address->palette().color(QPalette::Base), QColor(Qt::yellow));
         QVERIFY(c.flags().ScanRequested);
-        QTRY_COMPARE_WITH_TIMEOUT(c.label("Connected"), QStringLiteral("Port Open Failed"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(c.connected(), QStringLiteral("Port Open Failed"), 5000);
         c.settle();
         QVERIFY(!c.flags().ScanRequested);
         QVERIFY(!c.flags().StopRequested);
         QCOMPARE(c.find<QListWidget>("Boards")->count(), 0);
         // Nothing retries: the timer finds no work.
         QTest::qWait(300);
-        QVERIFY(c.window->mainPort().line().idle());
-        QCOMPARE(c.label("Connected"), QStringLiteral("Port Open Failed"));
+        QVERIFY(c.console->mainPort().line().idle());
+        QCOMPARE(c.connected(), QStringLiteral("Port Open Failed"));
         QCOMPARE(c.text("INL"), QStringLiteral("XX"));
     }
 
@@ -380,11 +438,11 @@ private Q_SLOTS:
         QFETCH(QString, type);
         QFETCH(bool, fiveAfterClick);
         QFETCH(bool, fiveAfterRun);
-        Console c = start("Analog Monitor");
+        Alone<AnalogMonitor> c(m_ini);
         auto *boards = c.find<QListWidget>("AnaBoards");
         boards->addItem(QStringLiteral("03 ") + type);
         boards->setCurrentRow(0);
-        c.window->findChild<AnalogMonitor *>()->AnaBoardsClick();
+        c.ws->AnaBoardsClick();
         QCOMPARE(c.text("SCANSTART"), QStringLiteral("03"));
         expectLayout(c, fiveAfterClick);
 
@@ -395,14 +453,14 @@ private Q_SLOTS:
 
         // With nothing selected, a click empties the address.
         boards->setCurrentRow(-1);
-        c.window->findChild<AnalogMonitor *>()->AnaBoardsClick();
+        c.ws->AnaBoardsClick();
         QTRY_COMPARE(c.text("SCANSTART"), QString());
         c.find<QPushButton>("ANARUN")->click();
     }
 
     void runWithoutABoardPollsTheTypedAddress()
     {
-        Console c = start("Analog Monitor");
+        Alone<AnalogMonitor> c(m_ini);
         c.find<QLineEdit>("SCANSTART")->setText(QStringLiteral("07"));
         c.line->takeWritten();
         // A board at 07 answering every three-character command as it comes.
@@ -423,7 +481,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(c.text("AIN11"), QStringLiteral("000B"), 5000);
         QCOMPARE(c.text("AIN1"), QStringLiteral("0001"));
         QCOMPARE(c.text("ANALOC"), QStringLiteral("07A0"));
-        QCOMPARE(c.label("Connected"), QStringLiteral("Port Open"));
+        QCOMPARE(c.connected(), QStringLiteral("Port Open"));
         QVERIFY(c.line->written().startsWith("L07R30R32R34R36R38R3AR3CR3ER40R42R44R10"));
         c.find<QPushButton>("ANARUN")->click();
         board.join();
@@ -431,44 +489,46 @@ private Q_SLOTS:
 
     void stopEndsAPollOfASilentBoardAtOnce()
     {
-        Console c = start("Analog Monitor");
+        Alone<AnalogMonitor> c(m_ini);
         auto *run = c.find<QPushButton>("ANARUN");
         run->click();
         // The poll waits on its first reply: a silent board costs seconds a tick.
         QTRY_COMPARE_WITH_TIMEOUT(c.line->written(), QByteArray("L00"), 2000);
-        c.window->setActivityText(QStringLiteral("RUNNING"));
+        c.console->setActivityText(QStringLiteral("RUNNING"));
         run->click();
         QCOMPARE(run->text(), QStringLiteral("RUN"));
-        QCOMPARE(c.window->activityText(), QStringLiteral("READY"));
+        QCOMPARE(c.console->activityText(), QStringLiteral("READY"));
         QVERIFY(!c.find<QTimer>("AnaMonTimer")->isActive());
         for (int channel = 1; channel <= 11; ++channel)
             QVERIFY(c.text(qPrintable(QStringLiteral("AIN%1").arg(channel))).isEmpty());
         // The exchange under way reads its reply to the end; no command follows it.
-        QTRY_VERIFY_WITH_TIMEOUT(c.window->mainPort().line().idle(), 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(c.console->mainPort().line().idle(), 1000);
         QCOMPARE(c.line->written(), QByteArray("L00"));
         QVERIFY(c.text("ANALOC").isEmpty());
         for (int channel = 1; channel <= 11; ++channel)
             QVERIFY(c.text(qPrintable(QStringLiteral("AIN%1").arg(channel))).isEmpty());
         // The port stays open for the next RUN.
-        QVERIFY(c.window->mainPort().portIsOpen());
+        QVERIFY(c.console->mainPort().portIsOpen());
     }
 
     void clicksWaitForTheRunningScan()
     {
-        Console c = start("Digital Monitor", "FirstAddr=00\r\nLastAddr=03\r\n");
+        Alone<DigitalMonitor> c(m_ini);
+        c.state.scanRange.setFirstText(QStringLiteral("00"));
+        c.state.scanRange.setLastText(QStringLiteral("03"));
         c.find<QPushButton>("Button1")->click();
         QTRY_VERIFY(!c.flags().ScanRequested);
-        QTRY_COMPARE(c.window->activityText(), QStringLiteral("SCANNING"));
+        QTRY_COMPARE(c.console->activityText(), QStringLiteral("SCANNING"));
         // The scan shows every address it probes.
         QTRY_COMPARE_WITH_TIMEOUT(c.text("LOCXX"), QStringLiteral("01"), 2000);
         auto *boards = c.find<QListWidget>("Boards");
         boards->addItem(QStringLiteral("05 Q516"));
         boards->setCurrentRow(0);
-        c.window->findChild<DigitalMonitor *>()->BoardsClick();
+        c.ws->BoardsClick();
         // The click acts once the scan has ended, after the last address shown.
         QVERIFY(!c.flags().IdentifyPending);
         QTRY_COMPARE_WITH_TIMEOUT(c.text("LOCXX"), QStringLiteral("05"), 5000);
-        QCOMPARE(c.window->activityText(), QStringLiteral("READY"));
+        QCOMPARE(c.console->activityText(), QStringLiteral("READY"));
         QCOMPARE(c.line->written(), QByteArray("L00L01L02L03"));
     }
 };

@@ -2,7 +2,7 @@
 // Clear, the one-time load, the step window, and what happens when the operator acts
 // while a step is on the line. On the in-memory driver.
 
-#include "runnerconsole.h"
+#include "fakeconsole.h"
 
 #include "settings/settingskeys.h"
 #include "sequencer/sequencefile.h"
@@ -22,14 +22,14 @@ struct Fixture
 {
     QTemporaryDir dir;
     std::shared_ptr<FakeLine> line;
-    std::unique_ptr<RunnerConsole> console;
+    std::unique_ptr<FakeConsole> console;
     std::unique_ptr<SequenceRunner> runner;
 
     Fixture()
     {
         auto driver = std::make_unique<FakeSerialDriver>();
         line = driver->addPort(1);
-        console = std::make_unique<RunnerConsole>(std::move(driver), dir.filePath(QStringLiteral("test.INI")));
+        console = std::make_unique<FakeConsole>(std::move(driver), dir.filePath(QStringLiteral("test.INI")));
         runner = std::make_unique<SequenceRunner>(*console);
     }
 

@@ -3,7 +3,9 @@
 // of the tool bar, the file commands with scripted answers, the font chooser and the
 // settings panel with its two dialogs. On the in-memory serial driver.
 
-#include "runnerconsole.h"
+#include "fakeconsole.h"
+#include "testfiles.h"
+#include "widgetfind.h"
 
 #include "settings/settingskeys.h"
 #include "sequencer/seldirdlg.h"
@@ -32,27 +34,12 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The console with start-up's guard: settings handlers stay quiet until it is set.
-class GuardedConsole : public RunnerConsole
-{
-public:
-    using RunnerConsole::RunnerConsole;
-    bool settingsLoaded() const override { return loaded; }
-    bool loaded = true;
-};
-
 QStringList columnTexts(const QListWidget *column)
 {
     QStringList texts;
     for (int row = 0; row < column->count(); ++row)
         texts.append(column->item(row)->text());
     return texts;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // count steps "1".."count", delays 10, 20, 30 ..., commands C1, C2 ..., each linking to the
@@ -70,7 +57,7 @@ struct Fixture
 {
     QTemporaryDir dir;
     std::shared_ptr<FakeLine> line;
-    std::unique_ptr<GuardedConsole> console;
+    std::unique_ptr<FakeConsole> console;
     QWidget host;
     QWidget configPage;
     std::unique_ptr<SequencerWorkspace> ws;
@@ -79,7 +66,7 @@ struct Fixture
     {
         auto driver = std::make_unique<FakeSerialDriver>();
         line = driver->addPort(1);
-        console = std::make_unique<GuardedConsole>(std::move(driver), dir.filePath(QStringLiteral("test.INI")));
+        console = std::make_unique<FakeConsole>(std::move(driver), dir.filePath(QStringLiteral("test.INI")));
         ws = std::make_unique<SequencerWorkspace>(*console);
         ws->installSettingsPanel(&configPage);
         host.resize(900, 600);
@@ -101,6 +88,32 @@ struct Fixture
     }
 
     SequenceRunner &runner() const { return ws->runner(); }
+    // The workspace's controls, by the form names they keep as object names.
+    template<typename T>
+    T *control(const char *name) const { return find<T>(ws->panel(), QString::fromLatin1(name)); }
+    StepColumn *col(const char *name) const { return control<StepColumn>(name); }
+    QToolButton *button(const char *name) const { return control<QToolButton>(name); }
+    QLineEdit *edit(const char *name) const { return control<QLineEdit>(name); }
+    UpDownArrows *arrows() const { return control<UpDownArrows>("UpDown1"); }
+    // The in-place editor the operator sees open, if any.
+    QLineEdit *openEditor() const
+    {
+        for (const char *name : {"Edit1", "Edit2", "Edit3"}) {
+            if (edit(name)->isVisible())
+                return edit(name);
+        }
+        return nullptr;
+    }
+    bool editing() const { return openEditor() != nullptr; }
+    // The step under the open editor, from where it lies over the columns; -1 with none open.
+    int editedStep() const
+    {
+        const QLineEdit *editor = openEditor();
+        if (!editor)
+            return -1;
+        const StepColumn *column = col("COL1");
+        return runner().window().top + (editor->y() - 2 - column->y()) / column->rowHeight();
+    }
     SequencerSettingsPanel &panel() const { return *ws->settingsPanel(); }
     ScriptedPrompt &prompt() const { return console->boxes; }
     QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
@@ -134,7 +147,7 @@ struct Fixture
     QList<int> selectedRows() const
     {
         QList<int> rows;
-        for (StepColumn *column : {ws->COL1, ws->COL2, ws->COL3, ws->COL4, ws->COL5})
+        for (StepColumn *column : {col("COL1"), col("COL2"), col("COL3"), col("COL4"), col("COL5")})
             rows.append(column->currentRow());
         return rows;
     }
@@ -158,40 +171,39 @@ private Q_SLOTS:
     void theToolBarFollowsTheRunState()
     {
         Fixture f;
-        SequencerWorkspace &ws = *f.ws;
         // Entering enables Run and Step; with no row selected the inserts wait for a click.
-        QVERIFY(ws.RunBtn->isEnabled());
-        QVERIFY(ws.SeqStep->isEnabled());
-        QVERIFY(!ws.PauseBtn->isEnabled());
-        QVERIFY(!ws.RewindBtn->isEnabled());
-        QVERIFY(!ws.DeleteB->isEnabled());
-        QVERIFY(ws.BitBtn6->isEnabled());
-        QVERIFY(!ws.InsertB->isEnabled());
-        QVERIFY(!ws.InsertAfterBtn->isEnabled());
+        QVERIFY(f.button("RunBtn")->isEnabled());
+        QVERIFY(f.button("SeqStep")->isEnabled());
+        QVERIFY(!f.button("PauseBtn")->isEnabled());
+        QVERIFY(!f.button("RewindBtn")->isEnabled());
+        QVERIFY(!f.button("DeleteB")->isEnabled());
+        QVERIFY(f.button("BitBtn6")->isEnabled());
+        QVERIFY(!f.button("InsertB")->isEnabled());
+        QVERIFY(!f.button("InsertAfterBtn")->isEnabled());
 
         f.load(numberedSteps(3));
-        QVERIFY(ws.RewindBtn->isEnabled());
-        f.clickRow(ws.COL2, 1);
-        for (QToolButton *button : {ws.InsertB, ws.InsertAfterBtn, ws.BitBtn6, ws.DeleteB})
-            QVERIFY2(button->isEnabled(), qPrintable(button->objectName()));
+        QVERIFY(f.button("RewindBtn")->isEnabled());
+        f.clickRow(f.col("COL2"), 1);
+        for (const char *name : {"InsertB", "InsertAfterBtn", "BitBtn6", "DeleteB"})
+            QVERIFY2(f.button(name)->isEnabled(), name);
 
-        QTest::mouseClick(ws.RunBtn, Qt::LeftButton);
+        QTest::mouseClick(f.button("RunBtn"), Qt::LeftButton);
         QVERIFY(f.runner().isRunning());
-        for (QToolButton *button : {ws.SeqStep, ws.RunBtn, ws.BitBtn5, ws.InsertB, ws.BitBtn6, ws.InsertAfterBtn, ws.DeleteB})
-            QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
-        QVERIFY(ws.PauseBtn->isEnabled());
+        for (const char *name : {"SeqStep", "RunBtn", "BitBtn5", "InsertB", "BitBtn6", "InsertAfterBtn", "DeleteB"})
+            QVERIFY2(!f.button(name)->isEnabled(), name);
+        QVERIFY(f.button("PauseBtn")->isEnabled());
         // A click on a row while running chooses the next step but leaves editing off.
-        f.clickRow(ws.COL1, 2);
-        QVERIFY(!ws.DeleteB->isEnabled());
+        f.clickRow(f.col("COL1"), 2);
+        QVERIFY(!f.button("DeleteB")->isEnabled());
 
-        QTest::mouseClick(ws.PauseBtn, Qt::LeftButton);
+        QTest::mouseClick(f.button("PauseBtn"), Qt::LeftButton);
         QVERIFY(!f.runner().isRunning());
-        QVERIFY(!ws.PauseBtn->isEnabled());
-        for (QToolButton *button : {ws.RunBtn, ws.RewindBtn, ws.SeqStep, ws.BitBtn5})
-            QVERIFY2(button->isEnabled(), qPrintable(button->objectName()));
-        QVERIFY(!ws.DeleteB->isEnabled());
-        f.clickRow(ws.COL1, 0);
-        QVERIFY(ws.DeleteB->isEnabled());
+        QVERIFY(!f.button("PauseBtn")->isEnabled());
+        for (const char *name : {"RunBtn", "RewindBtn", "SeqStep", "BitBtn5"})
+            QVERIFY2(f.button(name)->isEnabled(), name);
+        QVERIFY(!f.button("DeleteB")->isEnabled());
+        f.clickRow(f.col("COL1"), 0);
+        QVERIFY(f.button("DeleteB")->isEnabled());
         QVERIFY(f.idle());
     }
 
@@ -202,14 +214,14 @@ private Q_SLOTS:
         Fixture f;
         f.load(numberedSteps(2));
         f.ws->SeqRunClick();
-        QVERIFY(!f.ws->BitBtn5->isEnabled());
+        QVERIFY(!f.button("BitBtn5")->isEnabled());
         f.ws->stopTimers();
         f.console->mainPort().stopAndClose();
         f.ws->enter();
         QVERIFY(!f.runner().isRunning());
-        QVERIFY(f.ws->BitBtn5->isEnabled());
-        QVERIFY(f.ws->RewindBtn->isEnabled());
-        QVERIFY(!f.ws->PauseBtn->isEnabled());
+        QVERIFY(f.button("BitBtn5")->isEnabled());
+        QVERIFY(f.button("RewindBtn")->isEnabled());
+        QVERIFY(!f.button("PauseBtn")->isEnabled());
         QVERIFY(f.idle());
     }
 
@@ -234,15 +246,17 @@ private Q_SLOTS:
         QCOMPARE(f.runner().currentStep(), row);
         QCOMPARE(f.runner().selectedStep(), row);
         // The arrows stand for the step counted from the end.
-        QCOMPARE(f.ws->UpDown1->maximum(), 5);
-        QCOMPARE(f.ws->UpDown1->position(), 6 - row - 1);
+        QCOMPARE(f.arrows()->maximum(), 5);
+        QCOMPARE(f.arrows()->position(), 6 - row - 1);
 
         // Dragging with the button down keeps every column on the row under the pointer.
         QTest::mousePress(clicked->viewport(), Qt::LeftButton, {}, f.rowPoint(clicked, row));
         QTest::mouseMove(clicked->viewport(), f.rowPoint(clicked, 5));
         QCOMPARE(f.selectedRows(), sameRow(5));
         QTest::mouseRelease(clicked->viewport(), Qt::LeftButton, {}, f.rowPoint(clicked, 5));
-        QVERIFY(!f.ws->RowDragActive);
+        // The release ends the drag: a move reported after it leaves the selection.
+        f.ws->COL3MouseMove(1);
+        QCOMPARE(f.selectedRows(), sameRow(5));
         QCOMPARE(f.runner().currentStep(), 5);
     }
 
@@ -278,54 +292,54 @@ private Q_SLOTS:
         QFETCH(int, selectedRow);
         Fixture f;
         f.load(numberedSteps(5, links));
-        f.clickRow(f.ws->COL3, selectedRow);
+        f.clickRow(f.col("COL3"), selectedRow);
         QVERIFY(!f.runner().sequenceModified());
 
         QToolButton *button = f.ws->panel()->findChild<QToolButton *>(command);
         QVERIFY(button && button->isEnabled());
         QTest::mouseClick(button, Qt::LeftButton);
 
-        QTEST(columnTexts(f.ws->COL4), "expectedLinks");
-        QTEST(columnTexts(f.ws->COL2), "expectedDelays");
+        QTEST(columnTexts(f.col("COL4")), "expectedLinks");
+        QTEST(columnTexts(f.col("COL2")), "expectedDelays");
         QStringList numbers;
-        for (int n = 1; n <= f.ws->COL1->count(); ++n)
+        for (int n = 1; n <= f.col("COL1")->count(); ++n)
             numbers.append(QString::number(n));
-        QCOMPARE(columnTexts(f.ws->COL1), numbers);
+        QCOMPARE(columnTexts(f.col("COL1")), numbers);
         QTEST(f.selectedRows().constFirst(), "expectedSelectedRow");
         QCOMPARE(f.selectedRows(), sameRow(f.selectedRows().constFirst()));
         QVERIFY(f.runner().sequenceModified());
-        QCOMPARE(f.ws->UpDown1->maximum(), f.ws->COL1->count() - 1);
+        QCOMPARE(f.arrows()->maximum(), f.col("COL1")->count() - 1);
     }
 
     void newItemsUseTheDefaultEntryTime()
     {
         Fixture f;
-        QTest::mouseClick(f.ws->BitBtn6, Qt::LeftButton);
-        QCOMPARE(columnTexts(f.ws->COL1), QStringList{"1"});
-        QCOMPARE(columnTexts(f.ws->COL2), QStringList{"100"});
-        QCOMPARE(columnTexts(f.ws->COL3), QStringList{""});
-        QCOMPARE(columnTexts(f.ws->COL4), QStringList{"2"});
-        for (QToolButton *button : {f.ws->RunBtn, f.ws->RewindBtn, f.ws->SeqStep})
+        QTest::mouseClick(f.button("BitBtn6"), Qt::LeftButton);
+        QCOMPARE(columnTexts(f.col("COL1")), QStringList{"1"});
+        QCOMPARE(columnTexts(f.col("COL2")), QStringList{"100"});
+        QCOMPARE(columnTexts(f.col("COL3")), QStringList{""});
+        QCOMPARE(columnTexts(f.col("COL4")), QStringList{"2"});
+        for (QToolButton *button : {f.button("RunBtn"), f.button("RewindBtn"), f.button("SeqStep")})
             QVERIFY(button->isEnabled());
 
         f.panel().NewEntry->setText(QStringLiteral("250"));
-        QTest::mouseClick(f.ws->BitBtn6, Qt::LeftButton);
-        QCOMPARE(columnTexts(f.ws->COL2), (QStringList{"100", "250"}));
-        QCOMPARE(columnTexts(f.ws->COL4), (QStringList{"2", "3"}));
+        QTest::mouseClick(f.button("BitBtn6"), Qt::LeftButton);
+        QCOMPARE(columnTexts(f.col("COL2")), (QStringList{"100", "250"}));
+        QCOMPARE(columnTexts(f.col("COL4")), (QStringList{"2", "3"}));
     }
 
     void deletingTheOnlyStepDisablesDeleteAndInsert()
     {
         Fixture f;
         f.load(numberedSteps(1));
-        f.clickRow(f.ws->COL1, 0);
-        QTest::mouseClick(f.ws->DeleteB, Qt::LeftButton);
+        f.clickRow(f.col("COL1"), 0);
+        QTest::mouseClick(f.button("DeleteB"), Qt::LeftButton);
         QVERIFY(f.runner().sequence().isEmpty());
-        QCOMPARE(f.ws->COL1->count(), 0);
-        QVERIFY(!f.ws->DeleteB->isEnabled());
-        QVERIFY(!f.ws->InsertB->isEnabled());
-        QVERIFY(!f.ws->InsertAfterBtn->isEnabled());
-        QVERIFY(f.ws->BitBtn6->isEnabled());
+        QCOMPARE(f.col("COL1")->count(), 0);
+        QVERIFY(!f.button("DeleteB")->isEnabled());
+        QVERIFY(!f.button("InsertB")->isEnabled());
+        QVERIFY(!f.button("InsertAfterBtn")->isEnabled());
+        QVERIFY(f.button("BitBtn6")->isEnabled());
     }
 
     // With nothing selected, Delete must not take the step above the window.
@@ -336,7 +350,7 @@ private Q_SLOTS:
         f.load(numberedSteps(rows + 5));
         f.runner().setWindowTop(3);
         f.runner().selectStep(-1);
-        f.ws->COL4->selectRow(-1);
+        f.col("COL4")->selectRow(-1);
         f.ws->DeleteaClick();
         QCOMPARE(f.runner().sequence().size(), rows + 5);
         QCOMPARE(f.runner().currentStep(), 0);
@@ -364,21 +378,21 @@ private Q_SLOTS:
         const StepField which = StepField(field);
 
         f.rightPress(pressed, 2);
-        QVERIFY(f.ws->CellEditActive);
-        QCOMPARE(f.ws->EditRow, 2);
+        QVERIFY(f.editing());
+        QCOMPARE(f.editedStep(), 2);
         QVERIFY(edit->isVisible());
         QCOMPARE(edit->text(), stepField(f.runner().sequence(), 2, which));
         const int h = pressed->rowHeight();
         QCOMPARE(edit->geometry(), QRect(pressed->x() + 4, pressed->y() + 2 * h + 2, pressed->width() - 6, h));
         QCOMPARE(pressed->palette().color(QPalette::Text), QColor(128, 128, 128));
         // While the edit lasts, presses on the columns do not select.
-        f.rightPress(f.ws->COL4, 0);
+        f.rightPress(f.col("COL4"), 0);
         QVERIFY(edit->isVisible());
-        QCOMPARE(f.ws->EditRow, 2);
+        QCOMPARE(f.editedStep(), 2);
 
         edit->setText(QStringLiteral("77"));
         QTest::keyClick(edit, Qt::Key_Return);
-        QVERIFY(!f.ws->CellEditActive);
+        QVERIFY(!f.editing());
         QVERIFY(!edit->isVisible());
         QCOMPARE(stepField(f.runner().sequence(), 2, which), QStringLiteral("77"));
         QCOMPARE(pressed->item(2)->text(), QStringLiteral("77"));
@@ -388,7 +402,7 @@ private Q_SLOTS:
         // A click on another row commits the next edit and selects that row.
         f.rightPress(pressed, 1);
         edit->setText(QStringLiteral("88"));
-        f.clickRow(f.ws->COL1, 3);
+        f.clickRow(f.col("COL1"), 3);
         QVERIFY(!edit->isVisible());
         QCOMPARE(stepField(f.runner().sequence(), 1, which), QStringLiteral("88"));
         QCOMPARE(f.selectedRows(), sameRow(3));
@@ -399,19 +413,19 @@ private Q_SLOTS:
         Fixture f;
         f.load(numberedSteps(3));
         // The step number and the response columns only select.
-        f.rightPress(f.ws->COL1, 1);
-        QVERIFY(!f.ws->CellEditActive);
+        f.rightPress(f.col("COL1"), 1);
+        QVERIFY(!f.editing());
         QCOMPARE(f.selectedRows(), sameRow(1));
-        f.rightPress(f.ws->COL5, 2);
-        QVERIFY(!f.ws->CellEditActive);
+        f.rightPress(f.col("COL5"), 2);
+        QVERIFY(!f.editing());
         // Below the last step there is nothing to edit.
-        f.rightPress(f.ws->COL3, 5);
-        QVERIFY(!f.ws->CellEditActive);
+        f.rightPress(f.col("COL3"), 5);
+        QVERIFY(!f.editing());
         // Nor while the sequence runs.
         f.ws->SeqRunClick();
-        f.rightPress(f.ws->COL3, 0);
-        QVERIFY(!f.ws->CellEditActive);
-        QVERIFY(!f.ws->Edit1->isVisible());
+        f.rightPress(f.col("COL3"), 0);
+        QVERIFY(!f.editing());
+        QVERIFY(!f.edit("Edit1")->isVisible());
         f.ws->PauseBtnClick();
         QVERIFY(f.idle());
     }
@@ -420,10 +434,10 @@ private Q_SLOTS:
     {
         Fixture f;
         f.load(numberedSteps(1, {"1"}));
-        f.rightPress(f.ws->COL3, 0);
-        f.ws->Edit1->setText(QStringLiteral("XYZ"));
-        QTest::mouseClick(f.ws->SeqStep, Qt::LeftButton);
-        QVERIFY(!f.ws->CellEditActive);
+        f.rightPress(f.col("COL3"), 0);
+        f.edit("Edit1")->setText(QStringLiteral("XYZ"));
+        QTest::mouseClick(f.button("SeqStep"), Qt::LeftButton);
+        QVERIFY(!f.editing());
         QVERIFY(f.idle());
         QCOMPARE(f.line->written(), QByteArray("XYZ"));
     }
@@ -432,20 +446,19 @@ private Q_SLOTS:
     {
         Fixture f;
         f.load(numberedSteps(2));
-        f.rightPress(f.ws->COL3, 0);
-        f.ws->Edit1->setText(QStringLiteral("L01[4]"));
-        QTest::keyClick(f.ws->Edit1, Qt::Key_Return);
+        f.rightPress(f.col("COL3"), 0);
+        f.edit("Edit1")->setText(QStringLiteral("L01[4]"));
+        QTest::keyClick(f.edit("Edit1"), Qt::Key_Return);
         f.prompt().answers = {OperatorPrompt::Answer::No};
-        QTest::mouseClick(f.ws->BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(f.button("BitBtn1"), Qt::LeftButton);
         QCOMPARE(f.prompt().questions.size(), 1);
         QCOMPARE(f.prompt().questions[0].title, QStringLiteral("Save changes"));
         QCOMPARE(f.prompt().questions[0].text, QStringLiteral("File modified,  save changes?"));
         QVERIFY(f.runner().sequence().isEmpty());
         QVERIFY(!f.runner().sequenceModified());
-        for (QToolButton *button : {f.ws->RunBtn, f.ws->RewindBtn, f.ws->SeqStep, f.ws->DeleteB, f.ws->InsertB,
-                                    f.ws->InsertAfterBtn})
-            QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
-        QVERIFY(f.ws->BitBtn6->isEnabled());
+        for (const char *name : {"RunBtn", "RewindBtn", "SeqStep", "DeleteB", "InsertB", "InsertAfterBtn"})
+            QVERIFY2(!f.button(name)->isEnabled(), name);
+        QVERIFY(f.button("BitBtn6")->isEnabled());
     }
 
     void scrollingByRowAndPage()
@@ -455,7 +468,7 @@ private Q_SLOTS:
         QVERIFY(rows >= 4);
         const int count = rows * 3;
         f.load(numberedSteps(count));
-        StepColumn *col = f.ws->COL3;
+        StepColumn *col = f.col("COL3");
         col->setFocus();
         f.clickRow(col, rows - 1);
 
@@ -471,7 +484,7 @@ private Q_SLOTS:
         QCOMPARE(f.runner().window().top, 1 + rows / 2);
         QCOMPARE(f.selectedRows(), sameRow(rows - 1));
         QCOMPARE(f.runner().currentStep(), f.runner().window().top + rows - 1);
-        QCOMPARE(f.ws->UpDown1->position(), count - f.runner().currentStep() - 1);
+        QCOMPARE(f.arrows()->position(), count - f.runner().currentStep() - 1);
 
         // Page Up: back half a window, the first row selected.
         QTest::keyClick(col, Qt::Key_PageUp);
@@ -493,11 +506,11 @@ private Q_SLOTS:
         QCOMPARE(f.runner().currentStep(), 1);
 
         // The focus shows the keyboard hint.
-        QVERIFY(f.ws->Label106->isVisible());
-        f.ws->Edit1->show();
-        f.ws->Edit1->setFocus();
-        QVERIFY(!f.ws->Label106->isVisible());
-        f.ws->Edit1->hide();
+        QVERIFY(f.control<QLabel>("Label106")->isVisible());
+        f.edit("Edit1")->show();
+        f.edit("Edit1")->setFocus();
+        QVERIFY(!f.control<QLabel>("Label106")->isVisible());
+        f.edit("Edit1")->hide();
     }
 
     void theArrowsMoveTheSelection()
@@ -510,23 +523,23 @@ private Q_SLOTS:
         QCOMPARE(f.selectedRows(), sameRow(0));
         QCOMPARE(f.runner().currentStep(), 0);
 
-        QTest::mouseClick(f.ws->UpDown1->downButton(), Qt::LeftButton);
+        QTest::mouseClick(f.arrows()->downButton(), Qt::LeftButton);
         QCOMPARE(f.selectedRows(), sameRow(1));
         QCOMPARE(f.runner().currentStep(), 1);
-        QCOMPARE(f.ws->UpDown1->position(), rows + 2 - 2);
-        QTest::mouseClick(f.ws->UpDown1->upButton(), Qt::LeftButton);
+        QCOMPARE(f.arrows()->position(), rows + 2 - 2);
+        QTest::mouseClick(f.arrows()->upButton(), Qt::LeftButton);
         QCOMPARE(f.runner().currentStep(), 0);
 
         // At the edges of the window they scroll it.
-        f.clickRow(f.ws->COL1, rows - 1);
+        f.clickRow(f.col("COL1"), rows - 1);
         f.ws->UpDown1Click(UpDownArrows::Arrow::Down);
         QCOMPARE(f.runner().window().top, 1);
         QCOMPARE(f.selectedRows(), sameRow(rows - 1));
-        f.clickRow(f.ws->COL1, 0);
+        f.clickRow(f.col("COL1"), 0);
         f.ws->UpDown1Click(UpDownArrows::Arrow::Up);
         QCOMPARE(f.runner().window().top, 0);
         QCOMPARE(f.runner().currentStep(), 0);
-        QCOMPARE(f.ws->UpDown1->height(), f.ws->COL1->height());
+        QCOMPARE(f.arrows()->height(), f.col("COL1")->height());
     }
 
     void saveChanges_data()
@@ -554,8 +567,8 @@ private Q_SLOTS:
         Fixture f;
         const QString other = f.saveFile("other.txt", numberedSteps(1));
         f.load(numberedSteps(3));
-        f.clickRow(f.ws->COL1, 0);
-        QTest::mouseClick(f.ws->BitBtn6, Qt::LeftButton);
+        f.clickRow(f.col("COL1"), 0);
+        QTest::mouseClick(f.button("BitBtn6"), Qt::LeftButton);
         QVERIFY(f.runner().sequenceModified());
 
         f.prompt().answers = {OperatorPrompt::Answer(answer)};
@@ -602,7 +615,7 @@ private Q_SLOTS:
         }
         f.prompt().saveFiles = {target};
         f.prompt().answers = {OperatorPrompt::Answer(answer)};
-        QTest::mouseClick(f.ws->BitBtn2, Qt::LeftButton);
+        QTest::mouseClick(f.button("BitBtn2"), Qt::LeftButton);
 
         QCOMPARE(f.prompt().choosers.size(), 1);
         QCOMPARE(f.prompt().choosers[0].title, QStringLiteral("Keldan Save"));
@@ -652,19 +665,19 @@ private Q_SLOTS:
 
         // A file that cannot be read: nothing either.
         f.prompt().openFiles = {f.path("missing.txt")};
-        QTest::mouseClick(f.ws->BitBtn3, Qt::LeftButton);
+        QTest::mouseClick(f.button("BitBtn3"), Qt::LeftButton);
         QVERIFY(f.runner().sequence().isEmpty());
         QVERIFY(!f.hasSetting("LastFile"));
 
         f.prompt().openFiles = {file};
-        QTest::mouseClick(f.ws->BitBtn3, Qt::LeftButton);
-        QCOMPARE(columnTexts(f.ws->COL3), (QStringList{"C1", "C2", "C3"}));
+        QTest::mouseClick(f.button("BitBtn3"), Qt::LeftButton);
+        QCOMPARE(columnTexts(f.col("COL3")), (QStringList{"C1", "C2", "C3"}));
         QCOMPARE(f.setting(key::LastFile), file);
         QCOMPARE(f.console->activity, file);
-        QVERIFY(f.ws->RunBtn->isEnabled());
-        QVERIFY(f.ws->RewindBtn->isEnabled());
-        QVERIFY(f.ws->SeqStep->isEnabled());
-        QCOMPARE(f.ws->UpDown1->maximum(), 2);
+        QVERIFY(f.button("RunBtn")->isEnabled());
+        QVERIFY(f.button("RewindBtn")->isEnabled());
+        QVERIFY(f.button("SeqStep")->isEnabled());
+        QCOMPARE(f.arrows()->maximum(), 2);
     }
 
     void fileCommandsWaitForTheRunToStop()
@@ -684,7 +697,7 @@ private Q_SLOTS:
         Fixture f;
         f.load(numberedSteps(40));
         const int rowsBefore = f.runner().window().rows;
-        f.clickRow(f.ws->COL1, 3);
+        f.clickRow(f.col("COL1"), 3);
 
         // Cancelled: nothing written.
         f.ws->BitBtn5Click();
@@ -695,22 +708,24 @@ private Q_SLOTS:
         QFont bigger(QStringLiteral("DejaVu Sans Mono"));
         bigger.setPointSize(20);
         f.prompt().fonts = {OperatorPrompt::FontChoice{bigger, QColor(0xFF, 0x80, 0x00)}};
-        QTest::mouseClick(f.ws->BitBtn5, Qt::LeftButton);
+        QTest::mouseClick(f.button("BitBtn5"), Qt::LeftButton);
         const SettingsFile file(f.console->settingsPath());
         QCOMPARE(read(file, key::SeqFont), QStringLiteral("DejaVu Sans Mono"));
         QCOMPARE(read(file, key::SeqSize), 20);
         QCOMPARE(read(file, key::SeqColor), 0x0080FF);
-        for (QWidget *w : std::initializer_list<QWidget *>{f.ws->COL1, f.ws->COL3, f.ws->COL5, f.ws->Edit1, f.ws->Edit3})
-            QCOMPARE(w->font().pointSize(), 20);
-        QCOMPARE(f.ws->COL3->palette().color(QPalette::Text), QColor(0xFF, 0x80, 0x00));
+        for (const char *name : {"COL1", "COL3", "COL5", "Edit1", "Edit3"})
+            QCOMPARE(f.control<QWidget>(name)->font().pointSize(), 20);
+        QCOMPARE(f.col("COL3")->palette().color(QPalette::Text), QColor(0xFF, 0x80, 0x00));
         // A bigger font shows fewer rows, from the top, and still down to the bevel.
         const int rows = f.runner().window().rows;
         QVERIFY(rows < rowsBefore);
         QCOMPARE(f.runner().window().top, 0);
-        QCOMPARE(f.ws->COL3->count(), rows);
-        QCOMPARE(f.ws->COL3->height(), rows * f.ws->COL3->rowHeight() + 4);
-        QVERIFY(f.ws->COL3->y() + f.ws->COL3->height() <= f.ws->Bevel10->y());
-        QVERIFY(f.ws->COL3->y() + f.ws->COL3->height() + f.ws->COL3->rowHeight() > f.ws->Bevel10->y());
+        const StepColumn *commands = f.col("COL3");
+        const int bevel = f.control<QFrame>("Bevel10")->y();
+        QCOMPARE(commands->count(), rows);
+        QCOMPARE(commands->height(), rows * commands->rowHeight() + 4);
+        QVERIFY(commands->y() + commands->height() <= bevel);
+        QVERIFY(commands->y() + commands->height() + commands->rowHeight() > bevel);
     }
 
     void theSettingsPanelWritesOnChange_data()
@@ -871,14 +886,14 @@ private Q_SLOTS:
     {
         QFETCH(int, position);
         Fixture f;
-        QCOMPARE(f.ws->ScaleFactor->text(), QStringLiteral("1.00"));
-        f.ws->TrackBar1->setValue(position);
-        QTEST(f.ws->ScaleFactor->text(), "label");
+        QCOMPARE(f.control<QLabel>("ScaleFactor")->text(), QStringLiteral("1.00"));
+        f.control<QSlider>("TrackBar1")->setValue(position);
+        QTEST(f.control<QLabel>("ScaleFactor")->text(), "label");
         QCOMPARE(f.runner().sliderPosition(), position);
         // A step's "TS=" moves the slider the same way.
         f.runner().setSliderPosition(50);
-        QCOMPARE(f.ws->TrackBar1->value(), 50);
-        QCOMPARE(f.ws->ScaleFactor->text(), QStringLiteral("1.00"));
+        QCOMPARE(f.control<QSlider>("TrackBar1")->value(), 50);
+        QCOMPARE(f.control<QLabel>("ScaleFactor")->text(), QStringLiteral("1.00"));
     }
 
     void aStepShowsItsResponseAndFollowsTheWindow()
@@ -890,7 +905,7 @@ private Q_SLOTS:
         s.EvNextSeq[0] = QString::number(rows + 2);   // on to a step below the window
         f.load(s);
         f.line->feed("8080");
-        QTest::mouseClick(f.ws->SeqStep, Qt::LeftButton);
+        QTest::mouseClick(f.button("SeqStep"), Qt::LeftButton);
         QVERIFY(f.idle());
         QCOMPARE(f.line->written(), QByteArray("L01"));
         QCOMPARE(f.runner().sequence().ResponseLB[0], QStringLiteral("8080 "));
@@ -899,13 +914,13 @@ private Q_SLOTS:
         QVERIFY(f.runner().window().top > 0);
         QCOMPARE(f.runner().window().top, rows);
         QCOMPARE(f.selectedRows(), sameRow(1));
-        QCOMPARE(f.ws->UpDown1->position(), (rows + 3) - (rows + 1) - 1);
+        QCOMPARE(f.arrows()->position(), (rows + 3) - (rows + 1) - 1);
 
         // Rewind goes back to the top and clears every response.
-        QTest::mouseClick(f.ws->RewindBtn, Qt::LeftButton);
+        QTest::mouseClick(f.button("RewindBtn"), Qt::LeftButton);
         QCOMPARE(f.runner().window().top, 0);
         QCOMPARE(f.selectedRows(), sameRow(0));
-        QCOMPARE(f.ws->COL5->item(0)->text(), QStringLiteral(" "));
+        QCOMPARE(f.col("COL5")->item(0)->text(), QStringLiteral(" "));
     }
 
     void clearKeepsTheSelectedRow()
@@ -914,10 +929,10 @@ private Q_SLOTS:
         f.load(numberedSteps(3));
         for (int i = 0; i < 3; ++i)
             f.runner().editField(i, StepField::Response, QStringLiteral("r%1").arg(i));
-        f.clickRow(f.ws->COL2, 1);
-        QCOMPARE(columnTexts(f.ws->COL5), (QStringList{"r0", "r1", "r2"}));
-        QTest::mouseClick(f.ws->Button25, Qt::LeftButton);
-        QCOMPARE(columnTexts(f.ws->COL5), (QStringList{" ", " ", " "}));
+        f.clickRow(f.col("COL2"), 1);
+        QCOMPARE(columnTexts(f.col("COL5")), (QStringList{"r0", "r1", "r2"}));
+        QTest::mouseClick(f.button("Button25"), Qt::LeftButton);
+        QCOMPARE(columnTexts(f.col("COL5")), (QStringList{" ", " ", " "}));
         QCOMPARE(f.selectedRows(), sameRow(1));
     }
 };

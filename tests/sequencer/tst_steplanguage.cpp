@@ -1,7 +1,7 @@
 // The step language: its pure rules, and every command of the language run as a step
 // through the runner, the line thread and the real serial driver on a simulated line.
 
-#include "runnerconsole.h"
+#include "fakeconsole.h"
 
 #include "boardsim/responder.h"
 #include "boardsim/simline.h"
@@ -47,7 +47,7 @@ struct LineFixture
     QTemporaryDir dir;
     boardsim::SimLine com1;
     boardsim::SimLine com3;
-    std::unique_ptr<RunnerConsole> console;
+    std::unique_ptr<FakeConsole> console;
     std::unique_ptr<SequenceRunner> runner;
 
     bool open()
@@ -60,7 +60,7 @@ struct LineFixture
         com3.setBaud(0);
         auto map = std::make_shared<PortMap>();
         map->setEntries({{1, link1}, {3, link3}});
-        console = std::make_unique<RunnerConsole>(std::make_unique<QtSerialDriver>(map),
+        console = std::make_unique<FakeConsole>(std::make_unique<QtSerialDriver>(map),
                                                   dir.filePath(QStringLiteral("test.INI")));
         runner = std::make_unique<SequenceRunner>(*console);
         return true;

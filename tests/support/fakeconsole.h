@@ -1,8 +1,8 @@
 #pragma once
 
-// A console for the sequencer's runner without the main window: the real main port on a
-// driver the test chooses, the status-bar texts as plain strings, scripted boxes and a
-// settings file of the test's own.
+// A console for a workspace without the main window: the real main port on a driver the
+// test chooses, the status-bar texts as plain strings, scripted boxes, a settings file of
+// the test's own and start-up's guard, which the test sets.
 
 #include "workspace/console.h"
 #include "settings/settingsfile.h"
@@ -13,10 +13,10 @@
 
 #include <memory>
 
-class RunnerConsole : public Console
+class FakeConsole : public Console
 {
 public:
-    RunnerConsole(std::unique_ptr<SerialDriver> driver, QString settingsPath = QString())
+    FakeConsole(std::unique_ptr<SerialDriver> driver, QString settingsPath = QString())
         : m_settingsPath(std::move(settingsPath)), m_port(std::move(driver))
     {
         QObject::connect(&m_port, &MainPort::connectionChanged,
@@ -25,12 +25,15 @@ public:
 
     OperatorPrompt &prompt() override { return boxes; }
     QString settingsPath() const override { return m_settingsPath; }
-    bool settingsLoaded() const override { return true; }
+    bool settingsLoaded() const override { return loaded; }
     bool saveSettings(const std::function<void(SettingsFile &)> &edit) override
     {
         SettingsFile file(m_settingsPath);
         edit(file);
-        return file.commit();
+        if (file.commit())
+            return true;
+        boxes.showMessage(QStringLiteral("Error Saving"), QStringLiteral("Error Saving, The drive may be write protected"));
+        return false;
     }
     MainPort &mainPort() override { return m_port; }
     void applyLineSettings(bool open, std::function<void(bool)> done = {}) override
@@ -80,6 +83,8 @@ public:
     }
 
     ScriptedPrompt boxes;
+    // Settings handlers stay quiet until start-up has filled the controls.
+    bool loaded = true;
     QString portField = QStringLiteral("COM1");
     QString baudField = QStringLiteral("9600");
     QString specField = QStringLiteral("N-8-1");

@@ -6,18 +6,7 @@
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 
-packages=(desktop-file-utils appstream)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -ne 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}" || exit 1
-fi
+"$root/scripts/deps.sh" desktop-file-utils appstream || exit 1
 
 # The build shows on stderr; the last line of stdout names the package.
 deb="$("$root/scripts/package.sh" | tee /dev/stderr | tail -n 1)"

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the console needs to build, test and run, if missing.
+# With package names as arguments it installs those instead, if missing.
 set -euo pipefail
 
-packages=(
+default_packages=(
   build-essential cmake
   qt6-base-dev qt6-serialport-dev libqt6serialport6 libgl-dev
   xvfb xauth imagemagick x11-utils
   fonts-dejavu-core
 )
+if [ $# -gt 0 ]; then packages=("$@"); else packages=("${default_packages[@]}"); fi
 
 missing=()
 for p in "${packages[@]}"; do

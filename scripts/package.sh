@@ -8,22 +8,10 @@ build="${PACKAGE_DIR:-$root/build-package}"
 "$root/scripts/deps.sh"
 
 # dpkg-shlibdeps (dpkg-dev) and file derive Depends; rsvg-convert renders the icons.
-packages=(dpkg-dev file librsvg2-bin)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -ne 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+"$root/scripts/deps.sh" dpkg-dev file librsvg2-bin
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
-  -DIOVANTOR_TESTS=OFF -DIOVANTOR_BENCH=OFF -DIOVANTOR_PACKAGED=ON >/dev/null
-cmake --build "$build" -j2
+BUILD_DIR="$build" BUILD_TYPE=Release "$root/scripts/build.sh" \
+  -DIOVANTOR_TESTS=OFF -DIOVANTOR_BENCH=OFF -DIOVANTOR_PACKAGED=ON
 rm -f "$build"/iovantor_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=("$build"/iovantor_*.deb)

@@ -323,7 +323,7 @@ RelayBoard::RelayBoard(int address, std::chrono::microseconds latency)
 
 quint16 RelayBoard::relayBit(int relay)
 {
-    return relay >= 1 && relay <= 10 ? quint16(0x8000 >> (relay - 1)) : 0;
+    return relay >= 1 && relay <= 10 ? quint16(0x8000 >> (relay - 1)) : quint16(0);
 }
 
 quint16 RelayBoard::stateWord(Clock::time_point when) const

@@ -184,7 +184,8 @@ QString TForm1::activityText() const
 void TForm1::setConnectedText(const QString &text)
 {
     m_status->Connected->setText(text);
-    m_status->Connected->setToolTip(QString());
+    // A workspace's own text ("Port Open Failed") keeps saying why the line is down.
+    m_status->Connected->setToolTip(m_mainPort->lossToolTip());
 }
 
 void TForm1::Timer1Timer()

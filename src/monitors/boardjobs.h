@@ -52,6 +52,7 @@ struct ScanSink
     std::function<void(const QString &entry)> found;
     std::function<void(const QString &address)> listed;        // the first board's address
     std::function<void(const QByteArray &reply)> firstBoardAnswered;   // its reply to "L"
+    std::function<void()> cutShort;        // the line went away: the list may be incomplete
     std::function<void()> finished;        // "READY"
 };
 

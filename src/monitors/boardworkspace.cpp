@@ -66,9 +66,10 @@ void BoardWorkspace::stopJobs()
 
 void BoardWorkspace::showReopened(bool opened)
 {
-    console().setConnectedText(opened ? QStringLiteral("Port Open") : QStringLiteral("Port Open Failed"));
+    // PortIsOpen first: an open port ends a standing loss, which the tool tip then no longer shows.
     if (opened)
         console().mainPort().setPortIsOpen(true);
+    console().setConnectedText(opened ? QStringLiteral("Port Open") : QStringLiteral("Port Open Failed"));
 }
 
 void BoardWorkspace::showReply(QLineEdit *field, const QByteArray &reply)
@@ -124,6 +125,11 @@ void BoardWorkspace::runScanPhase(const ScanOptions &options)
         m_list->selectQuietly(0);
     };
     sink.firstBoardAnswered = [this](const QByteArray &reply) { showReply(m_lineReply, reply); };
+    sink.cutShort = [this, port] {
+        port->addLossNote(tr("The scan ended there: the list of boards may be incomplete. Click SCAN again once the "
+                             "device is back."));
+        console().setConnectedText(QStringLiteral("Port Closed"));
+    };
     sink.finished = [this] {
         console().setActivityText(QStringLiteral("READY"));
         m_state.StopRequested = true;

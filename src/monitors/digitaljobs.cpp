@@ -4,6 +4,7 @@
 #include "monitors/boardjobs.h"
 #include "bus/boardcommands.h"
 #include "bus/replyreaders.h"
+#include "serial/tcom.h"
 
 #include <memory>
 #include <utility>
@@ -72,7 +73,8 @@ MonitorJobBody runTick(TickInputs inputs, bool identify, Sink sink)
             }
             job.report([s] { s->identified(); });
         }
-        if (!usable)
+        // "RUNNING" marks the port open: not after the line went away in this tick.
+        if (!usable || !job.com.comStatus())
             return;
         job.report([s] { s->running(); });
         const QByteArray lineReply = BoardExchange::ask(job, BoardCommands::addressBoard(in.address));
@@ -103,7 +105,8 @@ MonitorJobBody testTick(TickInputs inputs, TestPattern pattern, Sink sink)
         readInput(job, s, InputL, Left);
         readInput(job, s, InputM, Middle);
         const QByteArray right = readInput(job, s, InputR, Right);
-        if (!usable)
+        // A line that went away during the pattern is not in use: the next tick reopens it.
+        if (!usable || !job.com.comStatus())
             return;
         job.report([s] { s->running(); });
         // The fields now hold the pattern as the board echoed it; RUN's writing puts it

@@ -89,6 +89,8 @@ public:
         return m_line->m_dropped;
     }
 
+    QString location() const override { return QString(); }
+
 private:
     bool setLine(bool &state, bool on, const char *name)
     {

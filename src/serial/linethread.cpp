@@ -42,6 +42,7 @@ struct LineShared
     // mutex, so the object cannot go away between the check and the post.
     LineThread *ui = nullptr;
     std::function<void(std::function<void()>)> finishJob;
+    std::function<void(const LineLoss &)> lineLost;
     // Set under mutex as the worker's last step. QThread::wait() returning is not an order a
     // thread checker can see (Qt's own locks), taking mutex after it is.
     bool workerDone = false;
@@ -100,6 +101,12 @@ private:
         // Created here so the devices it opens (QSerialPort objects) belong to this thread.
         TCom com(*m_driver);
         com.setCancelFlag(&m_shared->cancelRunning);
+        com.setLossHandler([shared = m_shared](const LineLoss &loss) {
+            postToUi(*shared, [shared, loss] {
+                if (shared->lineLost)
+                    shared->lineLost(loss);
+            });
+        });
         for (;;) {
             Entry entry;
             bool current = false;
@@ -186,6 +193,7 @@ LineThread::LineThread(std::unique_ptr<SerialDriver> driver, QObject *parent)
         if (--d->pending == 0)
             Q_EMIT becameIdle();
     };
+    d->shared->lineLost = [this](const LineLoss &loss) { Q_EMIT lineLost(loss); };
     d->worker = std::make_unique<LineWorker>(d->shared, std::move(driver));
     d->worker->start();
 }
@@ -197,6 +205,7 @@ LineThread::~LineThread()
         std::lock_guard lock(d->shared->mutex);
         d->shared->ui = nullptr;
         d->shared->finishJob = nullptr;
+        d->shared->lineLost = nullptr;
         d->shared->stopping = true;
         d->shared->generation.fetch_add(1);
         d->shared->cancelRunning.store(true);

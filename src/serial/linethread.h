@@ -75,6 +75,10 @@ public:
 
 Q_SIGNALS:
     void becameIdle();
+    // The held device's line went away and TCom has closed it. Comes here in order with
+    // the reports of the job that met it, and is never dropped: a cancelled job's loss is
+    // a loss all the same.
+    void lineLost(const LineLoss &loss);
 
 private:
     std::unique_ptr<LineThreadPrivate> d;

@@ -71,9 +71,12 @@ public:
         m_port.setPortName(device.isEmpty() ? path : device);
 #endif
         // Blocking reads go through waitForReadyRead, which reports a vanished line as an
-        // error; the flag also catches it when it surfaces in any other call.
+        // error; the flag also catches it when it surfaces in any other call. A device that
+        // has gone fails its reads and writes with an I/O error (ReadError, WriteError) or
+        // reports itself unavailable (ResourceError): each means the line is lost, and the
+        // port is closed at the next call (gone()), so nothing polls a dead descriptor.
         QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port, [this](QSerialPort::SerialPortError e) {
-            if (e == QSerialPort::ReadError || e == QSerialPort::ResourceError)
+            if (e == QSerialPort::ReadError || e == QSerialPort::WriteError || e == QSerialPort::ResourceError)
                 m_lost = true;
         });
     }
@@ -135,6 +138,7 @@ public:
             return 0;
         if (m_port.write(data, size) < 0) {
             m_port.clearError();
+            gone();
             return 0;
         }
         const QDeadlineTimer deadline(timeout);
@@ -191,6 +195,7 @@ public:
     bool setRts(bool on) override { return settle(!gone() && m_port.setRequestToSend(on)); }
 
     bool lost() const override { return m_lost; }
+    QString location() const override { return m_path; }
 
 private:
     // True when the line is gone; the port is then closed, so nothing keeps polling a

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include <atomic>
@@ -28,6 +29,15 @@ struct LineConfig
 // SettingsRefused: the device opened but would not take the line settings (TCom's -2/-3).
 enum class OpenError { None, NoSuchDevice, Busy, PermissionDenied, SettingsRefused, Other };
 
+// A held device whose line went away (an adapter pulled, the other end closed): TCom has
+// closed it by the time this is reported.
+struct LineLoss
+{
+    int comNumber = 0;
+    QString device;   // where it was opened ("/dev/ttyUSB0"); empty when the driver has no path
+    QDateTime at;
+};
+
 class SerialDevice
 {
 public:
@@ -51,6 +61,9 @@ public:
     // True once the line is gone (device unplugged, other end closed): reads and writes
     // then fail at once instead of waiting. The device stays held until it is closed.
     virtual bool lost() const = 0;
+    // Where the device was opened, as the port map gave it (a link stays a link); empty
+    // when the driver has no such name.
+    virtual QString location() const = 0;
 
     // While *flag is true, reads and writes give up, a waiting one within AbortSlice: a
     // cancelled job must not hold the line for a whole time-out (a write held by flow

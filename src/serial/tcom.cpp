@@ -149,6 +149,7 @@ int TCom::comInit(long)
     // Reopening applies new settings: the old device goes first, as the exclusive open
     // of the same device would otherwise fail against ourselves.
     m_device.reset();
+    m_closedByLoss = false;
     m_openError = OpenError::None;
     m_openDetail.clear();
 
@@ -191,6 +192,7 @@ int TCom::comOpen()
 void TCom::comClose()
 {
     m_device.reset();
+    m_closedByLoss = false;
 }
 
 bool TCom::comStatus() const
@@ -200,7 +202,26 @@ bool TCom::comStatus() const
 
 bool TCom::lineLost() const
 {
-    return m_device && m_device->lost();
+    return m_closedByLoss || (m_device && m_device->lost());
+}
+
+void TCom::setLossHandler(std::function<void(const LineLoss &)> handler)
+{
+    m_lossHandler = std::move(handler);
+}
+
+void TCom::closeIfLost()
+{
+    if (!m_device || !m_device->lost())
+        return;
+    LineLoss loss;
+    loss.comNumber = m_port;
+    loss.device = m_device->location();
+    loss.at = QDateTime::currentDateTime();
+    m_device.reset();
+    m_closedByLoss = true;
+    if (m_lossHandler)
+        m_lossHandler(loss);
 }
 
 int TCom::send(const char *data, qint64 size)
@@ -213,6 +234,7 @@ int TCom::send(const char *data, qint64 size)
         return -5;
     const auto timeout = WriteConstant + WritePerByte * size;
     const qint64 written = m_device->write(data, size, timeout);
+    closeIfLost();
     return written == size ? 1 : -5;
 }
 
@@ -236,6 +258,7 @@ int TCom::readOne()
     if (!m_device || cancelled())
         return -1;
     const int byte = m_device->readByte(ReadTimeout);
+    closeIfLost();
     if (byte >= 0)
         m_lastByte = static_cast<unsigned char>(byte);
     return byte;
@@ -258,9 +281,14 @@ int TCom::comRxCharWait()
 
 bool TCom::comRxChar2(char *out)
 {
-    if (!m_device || cancelled() || m_device->bytesAvailable() <= 0)
+    if (!m_device || cancelled())
+        return false;
+    const bool waiting = m_device->bytesAvailable() > 0;
+    closeIfLost();
+    if (!waiting || !m_device)
         return false;
     const int byte = m_device->readByte(std::chrono::milliseconds::zero());
+    closeIfLost();
     if (byte < 0)
         return false;
     m_lastByte = static_cast<unsigned char>(byte);
@@ -273,14 +301,17 @@ int TCom::getAvailableByteCount()
 {
     if (!m_device || cancelled())
         return 0;
-    return m_device->bytesAvailable();
+    const int count = m_device->bytesAvailable();
+    closeIfLost();
+    return count;
 }
 
 int TCom::comGetErrorCode()
 {
     // Qt Serial Port keeps no sticky error flags to clear; what is left to report is
     // whether the port can still be queried at all.
-    return m_device && !m_device->lost() ? 1 : 0;
+    closeIfLost();
+    return m_device ? 1 : 0;
 }
 
 void TCom::CtrlFlowLines(unsigned long code)
@@ -294,6 +325,7 @@ void TCom::CtrlFlowLines(unsigned long code)
     case ClearDtr: m_device->setDtr(false); break;
     default: break;
     }
+    closeIfLost();
 }
 
 int TCom::comChangeParity(int eParity)

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 
 // The synchronous main-port component. It lives on the line thread (see LineThread)
@@ -64,8 +65,13 @@ public:
     // (the detail then names the settings the device would not take).
     OpenError lastOpenError() const { return m_openError; }
     QString lastOpenDetail() const { return m_openDetail; }
-    // The held device's line went away (unplugged, other end closed); close and say so.
+    // The line went away (unplugged, other end closed): the held device says so, or TCom
+    // has closed it for that reason and nothing was opened or closed since.
     bool lineLost() const;
+    // Called on the line thread, once per device, when a call finds its line gone. TCom has
+    // closed the device by then (comStatus is false): a dead device is never kept, so its
+    // lock is released and the same device can be opened again once it is back.
+    void setLossHandler(std::function<void(const LineLoss &)> handler);
 
     // While *flag is true every read returns "nothing" at once and nothing is written
     // (sends report -5, a short write): a cancelled job runs to its end within one read
@@ -77,6 +83,8 @@ private:
     bool cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
     int send(const char *data, qint64 size);
     int readOne();   // the byte, or -1 when nothing came
+    // After every call on the device: closes it if its line is gone and reports the loss.
+    void closeIfLost();
 
     SerialDriver &m_driver;
     std::unique_ptr<SerialDevice> m_device;
@@ -89,4 +97,6 @@ private:
     OpenError m_openError = OpenError::None;
     QString m_openDetail;
     const std::atomic<bool> *m_cancel = nullptr;
+    bool m_closedByLoss = false;
+    std::function<void(const LineLoss &)> m_lossHandler;
 };

@@ -133,6 +133,7 @@ private slots:
     void link();
     void linkTakenOverIsLeft();
     void stopIsPrompt();
+    void deviceVanishesAndComesBack();
 };
 
 void TestSimLine::answers_data()
@@ -354,6 +355,49 @@ void TestSimLine::stopIsPrompt()
     QVERIFY(idle.open());
     idle.stop();
     QVERIFY(!idle.isOpen());
+}
+
+// A pulled adapter: the program's open device fails, the link goes; plugged back in, a
+// new device answers at the same link with the same responder, and the record goes on.
+void TestSimLine::deviceVanishesAndComesBack()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("ttyUSB0"));
+    boardsim::SimLine line;
+    line.setBaud(0);
+    line.setResponder(std::make_shared<boardsim::EchoResponder>());
+    QVERIFY2(line.open(path), qPrintable(line.errorString()));
+    const QString firstDevice = line.devicePath();
+    Client before(path);
+    QVERIFY(before.write("A"));
+    QCOMPARE(before.read(1, ArrivalWait), QByteArray("A"));
+
+    line.dropDevice();
+    QVERIFY(line.isDropped());
+    QVERIFY(!line.isOpen());
+    QVERIFY(line.devicePath().isEmpty());
+    QVERIFY(before.lineGone());
+    QVERIFY(!QFileInfo(path).isSymLink());
+    QVERIFY(!Client(path).isOpen());
+    line.dropDevice();   // once gone, gone: nothing more happens
+    QVERIFY(line.isDropped());
+
+    QVERIFY2(line.restoreDevice(), qPrintable(line.errorString()));
+    QVERIFY(!line.isDropped());
+    QVERIFY(line.isOpen());
+    QVERIFY(line.devicePath() != firstDevice);   // the old one is still held by `before`
+    QCOMPARE(QFileInfo(path).symLinkTarget(), line.devicePath());
+    Client after(path);
+    QVERIFY(after.write("B"));
+    QCOMPARE(after.read(1, ArrivalWait), QByteArray("B"));
+    QCOMPARE(shape(line.recorded()), QStringLiteral("->A <-A ->B <-B"));
+    QVERIFY(!line.restoreDevice());   // nothing to bring back
+
+    line.dropDevice();
+    line.stop();   // a dropped line stops for good
+    QVERIFY(!line.restoreDevice());
+    QVERIFY(!QFileInfo(path).isSymLink());
 }
 
 QTEST_GUILESS_MAIN(TestSimLine)

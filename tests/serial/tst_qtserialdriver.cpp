@@ -24,12 +24,13 @@ struct PtyFixture
     QtSerialDriver driver{map};
     TCom com{driver};
 
-    bool open()
+    // COM1 is the device itself, or the link when one is given.
+    bool open(const QString &link = QString())
     {
-        if (!sim.open())
+        if (!sim.open(link))
             return false;
         sim.setBaud(0);
-        map->setEntries({{1, sim.devicePath()}});
+        map->setEntries({{1, link.isEmpty() ? sim.devicePath() : link}});
         com.setCOMport(1);
         com.setBaud(4);
         com.setFlowCtl(3);
@@ -221,17 +222,40 @@ void QtSerialDriverTest::missingControlLinesDoNotFailTheOpen()
     }
 }
 
+// A device that vanishes at its link (a pulled adapter) closes TCom at the first read,
+// which returns at once and names the device; the same link opens again once it is back.
 void QtSerialDriverTest::lostLine()
 {
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("ttyUSB0"));
     PtyFixture f;
-    QVERIFY2(f.open(), qPrintable(f.sim.errorString()));
+    boardsim::SimLine &sim = f.sim;
+    sim.setResponder(std::make_shared<boardsim::EchoResponder>());
+    QVERIFY2(f.open(link), qPrintable(sim.errorString()));
+    QList<LineLoss> losses;
+    f.com.setLossHandler([&](const LineLoss &loss) { losses << loss; });
     QCOMPARE(f.com.comOpen(), 0);
     QVERIFY(!f.com.lineLost());
-    f.sim.stop();
+
+    sim.dropDevice();
+    QElapsedTimer clock;
+    clock.start();
     QCOMPARE(f.com.comRxCharWait(), TCom::NoChar);
+    QVERIFY2(clock.elapsed() < 50, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(f.com.lineLost());
+    QVERIFY(!f.com.comStatus());
     QCOMPARE(f.com.comGetErrorCode(), 0);
-    QCOMPARE(f.com.comSendString("L00"), -5);
+    QCOMPARE(f.com.comSendString("L00"), 0);
+    QCOMPARE(losses.size(), 1);
+    QCOMPARE(losses.first().device, link);
+    QCOMPARE(f.com.comOpen(), -1);   // nothing at the link while it is gone
+    QCOMPARE(f.com.lastOpenError(), OpenError::NoSuchDevice);
+
+    QVERIFY2(sim.restoreDevice(), qPrintable(sim.errorString()));
+    QCOMPARE(f.com.comOpen(), 0);
+    QCOMPARE(f.com.comSendString("L00"), 1);
+    QCOMPARE(f.com.comRxCharWait(), int('L'));
+    QCOMPARE(losses.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(QtSerialDriverTest)

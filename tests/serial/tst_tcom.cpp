@@ -89,6 +89,7 @@ private Q_SLOTS:
     void sendHeldByFlowControlReportsShortWrite();
     void sendOnClosedComponent();
     void cancelFlag();
+    void lostLine_data();
     void lostLine();
     void changeParity();
 };
@@ -421,23 +422,47 @@ void TComTest::cancelFlag()
     QCOMPARE(c.com.comSendString("L00"), 1);
 }
 
+void TComTest::lostLine_data()
+{
+    QTest::addColumn<bool>("metByWrite");
+    QTest::newRow("met by a read") << false;
+    QTest::newRow("met by a write") << true;
+}
+
+// The first call that meets a vanished line closes TCom and reports the loss once; the
+// device comes back with a plain open.
 void TComTest::lostLine()
 {
+    QFETCH(bool, metByWrite);
     OpenCom c;
+    QList<LineLoss> losses;
+    c.com.setLossHandler([&](const LineLoss &loss) { losses << loss; });
     QCOMPARE(c.com.comOpen(), 0);
     QCOMPARE(c.com.comGetErrorCode(), 1);
     QVERIFY(!c.com.lineLost());
     c.line->feed("A");
+    const QDateTime before = QDateTime::currentDateTime();
     c.line->drop();
     QVERIFY(c.com.lineLost());
+    QVERIFY(losses.isEmpty());   // noticed by the next call on the line, not before
+    if (metByWrite)
+        QCOMPARE(c.com.comSendString("L00"), -5);
+    else
+        QCOMPARE(c.com.comRxCharWait(), TCom::NoChar);
+    QVERIFY(!c.com.comStatus());
+    QVERIFY(!c.line->isOpen());   // the device is released at once
+    QVERIFY(c.com.lineLost());
     QCOMPARE(c.com.comRxCharWait(), TCom::NoChar);
-    QCOMPARE(c.com.comSendString("L00"), -5);
+    QCOMPARE(c.com.comSendString("L00"), 0);   // closed: nothing is sent
     QCOMPARE(c.com.comGetErrorCode(), 0);
-    QVERIFY(c.com.comStatus());   // still held until the caller closes it
+    QCOMPARE(losses.size(), 1);
+    QCOMPARE(losses.first().comNumber, 1);
+    QVERIFY(losses.first().at >= before && losses.first().at <= QDateTime::currentDateTime());
 
-    c.com.comClose();
     QCOMPARE(c.com.comOpen(), 0);   // plugged back in
     QVERIFY(!c.com.lineLost());
+    QCOMPARE(c.com.comSendString("L00"), 1);
+    QCOMPARE(losses.size(), 1);
 }
 
 void TComTest::changeParity()

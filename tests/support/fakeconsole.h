@@ -20,7 +20,10 @@ public:
         : m_settingsPath(std::move(settingsPath)), m_port(std::move(driver))
     {
         QObject::connect(&m_port, &MainPort::connectionChanged,
-                         [this](const QString &text, const QString &) { connected = text; });
+                         [this](const QString &text, const QString &toolTip) {
+                             connected = text;
+                             connectedToolTip = toolTip;
+                         });
     }
 
     OperatorPrompt &prompt() override { return boxes; }
@@ -71,7 +74,11 @@ public:
         fieldHistory.append(QStringLiteral("SB5=") + text);
     }
     QString activityText() const override { return activity; }
-    void setConnectedText(const QString &text) override { connected = text; }
+    void setConnectedText(const QString &text) override
+    {
+        connected = text;
+        connectedToolTip = m_port.lossToolTip();
+    }
 
     // Opens the port as ApplyLineSettings(open) does and waits for the result.
     bool openPort()
@@ -90,6 +97,7 @@ public:
     QString specField = QStringLiteral("N-8-1");
     QString activity;
     QString connected;
+    QString connectedToolTip;
     // Every status-field change, in order: "SB1=COM3", "SB5=RXOK" ...
     QStringList fieldHistory;
 

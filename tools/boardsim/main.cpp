@@ -1,6 +1,8 @@
 // boardsim: a simulated bus on a pseudo-terminal, for the console's tests and demo.
 // Prints the device path as the first line on stdout, runs until SIGINT, SIGTERM or
-// SIGHUP, then removes its link and writes the record if asked.
+// SIGHUP, then removes its link and writes the record if asked. SIGUSR1 makes the device
+// vanish as a pulled adapter does, SIGUSR2 brings it back at the link (a new device path,
+// printed as the next line on stdout).
 
 #include "boardsim/boards.h"
 #include "boardsim/record.h"
@@ -126,6 +128,8 @@ int main(int argc, char *argv[])
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGHUP);   // a closed terminal, too, should leave no stale link
+    sigaddset(&stopSignals, SIGUSR1);
+    sigaddset(&stopSignals, SIGUSR2);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     boardsim::SimLine line;
@@ -142,8 +146,29 @@ int main(int argc, char *argv[])
     if (!busLayout.isEmpty())
         std::fprintf(stderr, "boardsim: boards %s\n", qPrintable(busLayout.join(QStringLiteral(", "))));
 
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    for (;;) {
+        int signal = 0;
+        if (sigwait(&stopSignals, &signal) != 0)
+            continue;
+        if (signal == SIGUSR1) {
+            if (line.isDropped())
+                continue;
+            line.dropDevice();
+            std::fprintf(stderr, "boardsim: the device went away; SIGUSR2 brings it back\n");
+        } else if (signal == SIGUSR2) {
+            if (!line.isDropped())
+                continue;
+            if (!line.restoreDevice()) {
+                std::fprintf(stderr, "boardsim: the device could not come back: %s\n", qPrintable(line.errorString()));
+                continue;
+            }
+            std::printf("%s\n", qPrintable(line.devicePath()));
+            std::fflush(stdout);
+            std::fprintf(stderr, "boardsim: the device is back: %s\n", qPrintable(line.devicePath()));
+        } else {
+            break;
+        }
+    }
     line.stop();
 
     if (parser.isSet(recordOption)) {

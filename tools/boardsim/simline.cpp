@@ -67,10 +67,75 @@ bool SimLine::fail(const QString &what, int error)
 
 bool SimLine::open(const QString &linkPath)
 {
-    if (m_master >= 0 || m_thread.joinable() || m_stopping.load()) {
+    if (m_master >= 0 || m_thread.joinable() || m_stopped || m_dropped) {
         m_error = QStringLiteral("the line is already open or was stopped");
         return false;
     }
+    if (!makeDevice(linkPath))
+        return false;
+    m_start = Clock::now();
+    m_outFree = m_start;
+    m_inFree = m_start;
+    startThread();
+    return true;
+}
+
+void SimLine::startThread()
+{
+    m_error.clear();
+    m_thread = std::thread(&SimLine::run, this);
+}
+
+void SimLine::endThread()
+{
+    if (!m_thread.joinable())
+        return;
+    m_stopping.store(true);
+    {
+        std::lock_guard lock(m_mutex);
+        wakeLocked();
+    }
+    m_thread.join();
+    m_stopping.store(false);
+}
+
+void SimLine::dropDevice()
+{
+    if (!m_thread.joinable())
+        return;
+    endThread();
+    m_droppedLink = m_linkPath;
+    closeAll();
+    m_devicePath.clear();
+    {
+        std::lock_guard lock(m_mutex);
+        m_outgoing.clear();
+        m_writeBlocked = false;
+    }
+    m_dropped = true;
+}
+
+bool SimLine::restoreDevice()
+{
+    if (!m_dropped) {
+        m_error = QStringLiteral("the device was not dropped");
+        return false;
+    }
+    if (!makeDevice(m_droppedLink))
+        return false;
+    m_dropped = false;
+    m_droppedLink.clear();
+    {
+        std::lock_guard lock(m_mutex);
+        m_outFree = Clock::now();
+    }
+    m_inFree = Clock::now();
+    startThread();
+    return true;
+}
+
+bool SimLine::makeDevice(const QString &linkPath)
+{
 
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (m_master < 0)
@@ -130,12 +195,6 @@ bool SimLine::open(const QString &linkPath)
         }
         m_linkPath = linkPath;
     }
-
-    m_start = Clock::now();
-    m_outFree = m_start;
-    m_inFree = m_start;
-    m_error.clear();
-    m_thread = std::thread(&SimLine::run, this);
     return true;
 }
 
@@ -221,13 +280,11 @@ bool SimLine::waitForReceived(qsizetype count, std::chrono::milliseconds timeout
 
 void SimLine::stop()
 {
-    if (m_thread.joinable()) {
-        m_stopping.store(true);
-        {
-            std::lock_guard lock(m_mutex);
-            wakeLocked();
-        }
-        m_thread.join();
+    if (m_thread.joinable() || m_dropped) {
+        endThread();
+        m_stopped = true;
+        m_dropped = false;
+        m_droppedLink.clear();
     }
     closeAll();
 }

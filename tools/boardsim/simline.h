@@ -24,8 +24,8 @@ namespace boardsim {
 // at the baud rate because a pseudo-terminal ignores it. Every byte in either direction
 // is recorded with its time.
 //
-// open(), stop(), isOpen(), errorString(), devicePath() and linkPath() belong to the
-// thread that owns the line; the others may be called from any thread except the line
+// open(), stop(), dropDevice(), restoreDevice(), isOpen(), isDropped(), errorString(),
+// devicePath() and linkPath() belong to the thread that owns the line; the others may be called from any thread except the line
 // thread itself (a responder must not call back into its line).
 class SimLine
 {
@@ -42,8 +42,19 @@ public:
     bool open(const QString &linkPath = QString());
     bool isOpen() const;
     QString errorString() const;
-    QString devicePath() const;   // "/dev/pts/N"
+    QString devicePath() const;   // "/dev/pts/N"; empty while the device is dropped
     QString linkPath() const;
+
+    // The device vanishes as a pulled USB adapter does: the pseudo-terminal closes (a
+    // program holding it sees its reads and writes fail), the link goes, bytes still
+    // queued are dropped. The responder, the baud rate and the record stay; nothing is
+    // received until restoreDevice(). Nothing happens on a line that is not open.
+    void dropDevice();
+    // The device comes back at the same link, as the adapter plugged in again: a new
+    // pseudo-terminal (devicePath() changes), raw from the start, the link pointed at it,
+    // the line running again. False, with errorString(), when it fails or nothing was dropped.
+    bool restoreDevice();
+    bool isDropped() const { return m_dropped; }
 
     // Bits per second, 10 bit times per byte (8N1). Applies from the next byte; 0 sends
     // as fast as the pseudo-terminal takes bytes. 9600 until set.
@@ -86,6 +97,10 @@ private:
     void wakeLocked();
     void closeAll();
     bool fail(const QString &what, int error);
+    // The pseudo-terminal in raw mode, the wake-up pipe and the link; closes all on failure.
+    bool makeDevice(const QString &linkPath);
+    void startThread();
+    void endThread();
 
     // Set by open(), read-only while the thread runs; closed after it has ended.
     int m_master = -1;
@@ -98,6 +113,9 @@ private:
     Clock::time_point m_start;
     std::thread m_thread;
     std::atomic<bool> m_stopping{false};
+    bool m_stopped = false;   // stop() ended the line for good
+    bool m_dropped = false;
+    QString m_droppedLink;    // where restoreDevice() puts the link again
 
     // Guards everything below; the line thread also holds it across each write to the
     // program, so a client that has read a byte finds it in the record.

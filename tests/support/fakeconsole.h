@@ -20,7 +20,10 @@ public:
         : m_settingsPath(std::move(settingsPath)), m_port(std::move(driver))
     {
         QObject::connect(&m_port, &MainPort::connectionChanged,
-                         [this](const QString &text, const QString &) { connected = text; });
+                         [this](const QString &text, const QString &toolTip) {
+                             connected = text;
+                             connectedToolTip = toolTip;
+                         });
     }
 
     OperatorPrompt &prompt() override { return boxes; }
@@ -90,6 +93,7 @@ public:
     QString specField = QStringLiteral("N-8-1");
     QString activity;
     QString connected;
+    QString connectedToolTip;   // as the main port last gave it with the connection text
     // Every status-field change, in order: "SB1=COM3", "SB5=RXOK" ...
     QStringList fieldHistory;
 

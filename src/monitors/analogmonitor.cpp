@@ -97,6 +97,7 @@ void AnalogMonitor::ANARUNClick()
 
 void AnalogMonitor::startPoll()
 {
+    serveStopFirst();
     m_run->setText(QStringLiteral("STOP"));
     state().AnalogRunning = true;
     timer()->setInterval(100ms);

@@ -53,7 +53,7 @@ private:
     void buildChannelColumn(int channel, QWidget *parent, int x);
     void buildCover(QWidget *parent);
 
-    void stopPhase();
+    void stopPhase() override;
     void scanPhase();
     void pollPhase();
     void startPoll();

@@ -77,8 +77,15 @@ void BoardWorkspace::showReply(QLineEdit *field, const QByteArray &reply)
     field->setText(displayText(reply));
 }
 
+void BoardWorkspace::serveStopFirst()
+{
+    if (m_state.StopRequested)
+        stopPhase();
+}
+
 void BoardWorkspace::requestScan(QLineEdit *waitingField)
 {
+    serveStopFirst();
     waitingField->setText(QStringLiteral("00"));
     MonitorLook::showWaiting(waitingField);
     m_list->clear();

@@ -59,6 +59,14 @@ protected:
     void requestScan(QLineEdit *waitingField);
     virtual void resetRunButtons() = 0;
 
+    // The timer's stop phase (StopRequested set). Relay Control has none: its timer never
+    // looks at StopRequested.
+    virtual void stopPhase() {}
+    // A click that starts line work (SCAN, RUN, TEST) first serves a stop still waiting
+    // for the next tick: the entry into the workspace and a STOP click leave one. Left to
+    // the tick, it would end the work just asked for, and the click would be lost.
+    void serveStopFirst();
+
     struct ScanOptions
     {
         bool closeFirst = false;          // close an open port before opening it again

@@ -109,6 +109,7 @@ void DigitalMonitor::Button3Click()
 
 void DigitalMonitor::startRun()
 {
+    serveStopFirst();
     m_run->setText(QStringLiteral("STOP"));
     state().RunMode = true;
     state().IdentifyPending = true;
@@ -128,6 +129,7 @@ void DigitalMonitor::stopRun()
 
 void DigitalMonitor::startTest()
 {
+    serveStopFirst();
     m_test->setText(QStringLiteral("STOP"));
     state().TestMode = true;
     TestStep = 0;

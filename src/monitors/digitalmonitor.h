@@ -46,7 +46,7 @@ private:
     DigitalJobs::TickInputs tickInputs() const;
     DigitalJobs::Sink tickSink();
 
-    void stopPhase();
+    void stopPhase() override;
     void scanPhase();
     void runPhase();
     void testPhase();

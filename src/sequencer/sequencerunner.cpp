@@ -6,6 +6,7 @@
 #include "settings/settingsfile.h"
 #include "settings/settingskeys.h"
 #include "bus/replyreaders.h"
+#include "serial/linesettings.h"
 #include "serial/mainport.h"
 #include "serial/tcom.h"
 
@@ -42,6 +43,7 @@ struct SequenceRunner::StepResult
     int step = 0;
     bool ran = false;   // the step existed and its command was examined
     StepOutcome outcome;
+    QString refusal;   // a refused rate stops the run; the operator's words for why
     QString next;
     quint64 epoch = 0;
     quint64 layoutEpoch = 0;
@@ -75,12 +77,18 @@ public:
         m_toConsole([text](Console &console) { console.setActivityText(text); });
     }
 
-    void changeBaudRate(const QString &text) override
+    bool changeBaudRate(const QString &text) override
     {
         m_toConsole([text](Console &console) { console.setBaudField(text); });
         m_request.baudText = text;
-        m_port.openFromJob(m_ctx, m_request);
+        if (m_port.openFromJob(m_ctx, m_request) || baudCodeForText(text))
+            return true;   // a device that failed to open is tried again by the next step
+        m_refusal = rateRefusalHint(text);
+        return false;
     }
+
+    // Why the last "BR=" was refused.
+    QString refusal() const { return m_refusal; }
 
     void changePort(const QString &text) override
     {
@@ -97,6 +105,7 @@ private:
     LineOpenRequest &m_request;
     std::function<void(const std::function<void(Console &)> &)> m_toConsole;
     std::function<void(int)> m_moveSlider;
+    QString m_refusal;
 };
 
 } // namespace
@@ -248,6 +257,8 @@ void SequenceRunner::startStepJob(int stepToRun)
                 });
                 result.outcome = examineCommand(job.command, job.language, job.printEnabled, job.stepCount, line);
                 result.ran = true;
+                if (result.outcome.rateRefused)
+                    result.refusal = line.refusal();
             }
             ctx.report([self, result] {
                 if (self)
@@ -283,6 +294,17 @@ void SequenceRunner::finishStep(const StepResult &result)
             m_sequence.ResponseLB[result.step] = response;
             Q_EMIT responseChanged(result.step, response);
         }
+    }
+    // The steps after a refused rate would all go to a closed port: the run stops at this
+    // step, and SB5 says why (the connection field's tool tip says it too).
+    if (!result.refusal.isEmpty()) {
+        m_console.setActivityText(result.refusal);
+        if (isRunning()) {
+            m_timer->stop();
+            m_tickMissed = false;
+            Q_EMIT runningChanged(false);
+        }
+        return;
     }
     // The operator's clicks and edits since the step began come after it, as they would
     // have on a window the step had kept busy: they decide where the run goes on.

@@ -166,8 +166,13 @@ private:
             argument = m_text.mid(m_pos);
             m_pos = m_text.size();
         }
-        if (name == u"BR=")
-            m_line.changeBaudRate(argument);
+        if (name == u"BR=") {
+            if (!m_line.changeBaudRate(argument)) {
+                // What follows would go to a closed port.
+                m_outcome.rateRefused = true;
+                m_pos = m_text.size();
+            }
+        }
         else if (name == u"TS=")
             m_line.moveTimeScale(sliderPositionForArgument(argument));
         else

@@ -43,7 +43,8 @@ public:
     virtual void send(char byte) = 0;                       // comTxChar
     virtual StepReply readReply(int count) = 0;             // ReadReply
     virtual void showActivity(const QString &text) = 0;     // SB5: "RXOK" / "RXCNT"
-    virtual void changeBaudRate(const QString &text) = 0;   // "BR=": SB2, then reopen
+    // "BR=": SB2, then reopen. False when the rate was refused: the command ends there.
+    virtual bool changeBaudRate(const QString &text) = 0;
     virtual void changePort(const QString &text) = 0;       // "CP=": SB1, then reopen
     virtual void moveTimeScale(int sliderPosition) = 0;     // "TS=": the slider, 0..100
 };
@@ -54,6 +55,8 @@ struct StepOutcome
     bool printEnabled = true;    // PrintEnabled after the command
     // Set by a condition or bit test (StepJumped): the corrected index of the next step.
     std::optional<int> jumpTo;
+    // A "BR=" whose rate was refused ended the command: nothing after it was examined.
+    bool rateRefused = false;
 };
 
 // Examines one command: comments, escapes, print control, receive elements, conditions,

@@ -3,31 +3,8 @@
 #include "serial/tcom.h"
 
 #include <algorithm>
-#include <array>
 
 namespace {
-
-struct RateEntry
-{
-    const char *text;
-    int code;
-};
-
-// Only these texts change the baud code; "600" is offered by the menu but has no code.
-constexpr std::array<RateEntry, 12> RateTable = {{
-    {"300", 0},
-    {"1200", 1},
-    {"2400", 2},
-    {"4800", 3},
-    {"9600", 4},
-    {"19200", 6},
-    {"38400", 8},
-    {"57600", 9},
-    {"115200", 10},
-    {"230400", 11},
-    {"460800", 12},
-    {"921600", 13},
-}};
 
 // CtrlFlowLines codes.
 constexpr unsigned long RaiseRts = 3;
@@ -54,11 +31,18 @@ QStringList comSpecMenuItems()
 
 std::optional<int> baudCodeForText(const QString &text)
 {
-    for (const RateEntry &entry : RateTable) {
-        if (text == QLatin1String(entry.text))
-            return entry.code;
+    // The text as the menu and the settings file write a rate: plain decimal digits.
+    for (int code = 0; code < TCom::BaudOrdinals; ++code) {
+        if (text == QString::number(TCom::rateOfBaud(code)))
+            return code;
     }
     return std::nullopt;
+}
+
+QString rateRefusalHint(const QString &baudText)
+{
+    return QStringLiteral("%1 baud is not a rate this console can set. Choose another rate from the rate menu.")
+        .arg(baudText);
 }
 
 std::optional<int> portNumberFromText(const QString &text)
@@ -106,9 +90,16 @@ LineOpenResult openMainPort(TCom &com, const LineOpenRequest &request)
         result.errorDetail = QStringLiteral("\"%1\" does not name a port").arg(request.portText);
         return result;
     }
+    // Opening at another rate than the one shown would mislead the operator.
+    const std::optional<int> code = baudCodeForText(request.baudText);
+    if (!code) {
+        com.comClose();
+        result.error = OpenError::SettingsRefused;
+        result.errorDetail = rateRefusalHint(request.baudText);
+        return result;
+    }
     result.settings.port = *port;
-    if (const std::optional<int> code = baudCodeForText(request.baudText))
-        result.settings.baudCode = *code;
+    result.settings.baudCode = *code;
     com.setCOMport(result.settings.port);
     com.setBaud(result.settings.baudCode);
 

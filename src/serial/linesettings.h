@@ -25,8 +25,12 @@ QStringList baudMenuItems();
 // Format menu texts, in menu order.
 QStringList comSpecMenuItems();
 
-// The code of a rate text ("9600" -> 4); nullopt for a text outside the table (also "600").
+// The code of a rate text: the TCom ordinal of every rate TCom can set ("9600" -> 4,
+// "14400" -> 5, also rates the menu does not offer); nullopt for a text that names none
+// ("600", "12345", "09600").
 std::optional<int> baudCodeForText(const QString &text);
+// Why a rate text without a code is refused, for the connection field's tool tip.
+QString rateRefusalHint(const QString &baudText);
 // "COM12" -> 12: the text from its fourth character on, read as a decimal number (digits
 // only, no sign or blanks); nullopt when it is not one.
 std::optional<int> portNumberFromText(const QString &text);
@@ -62,7 +66,8 @@ struct LineOpenResult
 
 // The opening half of ApplyLineSettings, run on the line thread: derives port and rate from
 // the status-bar texts, gives TCom all six settings, opens it and drives the power lines.
-// A port text without a number leaves the port closed (NoSuchDevice, the detail says why).
+// A port text without a number leaves the port closed (NoSuchDevice, the detail says why),
+// and so does a rate text without a code (SettingsRefused, the detail is rateRefusalHint).
 // A failed open is closed again, so no half-configured device stays held.
 LineOpenResult openMainPort(TCom &com, const LineOpenRequest &request);
 
@@ -72,8 +77,7 @@ LineOpenResult openMainPort(TCom &com, const LineOpenRequest &request);
 int openPortFromSettings(TCom &com, const LineSettings &settings);
 
 // The text the connection field shows after an open: "Port Open - COM1,9600,N-8-1,NO FLOW"
-// for an open port (the three field texts as shown, so "14400" reads as shown even though
-// the rate stayed as it was), "Port Closed" when the open failed.
+// for an open port (the three field texts as shown), "Port Closed" when the open failed.
 QString portOpenText(const LineOpenRequest &request, const LineOpenResult &result);
 // What went wrong, in the operator's words, for the tool tip of the connection field.
 QString openFailureHint(const QString &portText, OpenError error, const QString &detail);

@@ -68,8 +68,7 @@ bool MainPort::openFromJob(LineContext &ctx, const LineOpenRequest &request)
 {
     if (!baudCodeForText(request.baudText)) {
         ctx.com.comClose();
-        const QString why = tr("%1 baud is not a rate this console can set. Choose another rate from the rate menu.")
-                                .arg(request.baudText);
+        const QString why = rateRefusalHint(request.baudText);
         ctx.report([this, why] {
             m_portIsOpen = false;
             Q_EMIT connectionChanged(QStringLiteral("Port Closed"), toolTipWith(why));

@@ -46,8 +46,8 @@ public:
     // The same open from inside a job that goes on using the port (a scan, a sequencer
     // step that changes the rate): opens at once on the line thread and reports the new
     // settings, PortIsOpen and the connection text back here, in order with the job's
-    // other reports. A rate text without a code is refused: opening at the previous rate
-    // while the status showed the new one would mislead the operator.
+    // other reports. A rate text that names no rate of TCom is refused: the port stays
+    // closed and the tool tip says why.
     bool openFromJob(LineContext &ctx, const LineOpenRequest &request);
     // Clears PortIsOpen, shows "Port Closed" and closes the port behind whatever is queued.
     void close();

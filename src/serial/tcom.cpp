@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::array<qint32, 15> BaudRates = {300,   1200,  2400,   4800,   9600,   14400,  19200,  28800,
+constexpr std::array<qint32, TCom::BaudOrdinals> BaudRates = {300,   1200,  2400,   4800,   9600,   14400,  19200,  28800,
                                               38400, 57600, 115200, 230400, 460800, 921600, 1843200};
 constexpr int DefaultBaudOrdinal = 4;   // 9600
 
@@ -54,6 +54,11 @@ void TCom::setCOMport(int port)
 int TCom::getCOMport() const
 {
     return m_port;
+}
+
+qint32 TCom::rateOfBaud(int eBaud)
+{
+    return eBaud >= 0 && eBaud < BaudOrdinals ? BaudRates[size_t(eBaud)] : 0;
 }
 
 void TCom::setBaud(int eBaud)

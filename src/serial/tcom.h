@@ -25,6 +25,10 @@ public:
     static constexpr std::chrono::milliseconds WritePerByte{1000};
     static constexpr std::chrono::milliseconds WriteConstant{1000};
 
+    // The rates the eBaud ordinals name, 0 to BaudOrdinals - 1; rateOfBaud gives 0 outside.
+    static constexpr int BaudOrdinals = 15;
+    static qint32 rateOfBaud(int eBaud);
+
     explicit TCom(SerialDriver &driver);
     ~TCom();
 

@@ -326,6 +326,9 @@ private Q_SLOTS:
             << QByteArray("COMSPEC=E-7-2\r\nBAUD=19200\r\nPOWERCTL=1\r\nDTRACTIVE=1\r\nRTSACTIVE=1\r\n")
             << "Port Open - COM1,19200,E-7-2{DTR,RTS},NO FLOW" << 19200 << 7 << int(Parity::Even) << 2
             << int(FlowMode::None) << true << true;
+        // A rate the driver has though the rate menu does not offer it.
+        QTest::newRow("14400") << QByteArray("BAUD=14400\r\n") << "Port Open - COM1,14400,N-8-1,NO FLOW" << 14400 << 8
+                               << int(Parity::None) << 1 << int(FlowMode::None) << false << false;
         QTest::newRow("power, RTS only")
             << QByteArray("POWERCTL=1\r\nRTSACTIVE=1\r\n") << "Port Open - COM1,9600,N-8-1{RTS},NO FLOW" << 9600
             << 8 << int(Parity::None) << 1 << int(FlowMode::None) << false << true;
@@ -370,6 +373,8 @@ private Q_SLOTS:
         QTest::newRow("permission") << QByteArray() << int(OpenError::PermissionDenied) << "dialout";
         QTest::newRow("no such port") << QByteArray("PORT=COM5\r\n") << int(OpenError::None) << "COM5";
         QTest::newRow("rate without a code") << QByteArray("BAUD=600\r\n") << int(OpenError::None) << "600";
+        QTest::newRow("a rate the driver does not have")
+            << QByteArray("BAUD=12345\r\n") << int(OpenError::None) << "12345 baud is not a rate";
         QTest::newRow("port text without a number") << QByteArray("PORT=COMX\r\n") << int(OpenError::None) << "";
     }
 

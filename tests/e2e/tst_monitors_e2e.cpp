@@ -79,33 +79,48 @@ class TestMonitorsEndToEnd : public QObject
     // on it in the given workspace with the given scan range.
     void start(const QStringList &boards, const QByteArray &workspace, const QByteArray &first, const QByteArray &last)
     {
-        m_window.reset();
-        delete m_line;
-        m_line = new boardsim::SimLine;
-        m_bus = std::make_shared<boardsim::ResponderChain>();
-        for (const QString &description : boards) {
-            std::shared_ptr<boardsim::Board> board = boardsim::makeBoard(description, boardsim::Board::DefaultLatency);
-            QVERIFY2(board, qPrintable(description));
-            const int address = board->address();
-            m_bus->add(address, std::move(board));
-        }
-        m_line->setResponder(m_bus);
-        const QString link = m_dir.filePath(QStringLiteral("COM1"));
-        QVERIFY2(m_line->open(link), qPrintable(m_line->errorString()));
-
-        const QString ini = m_dir.filePath(QStringLiteral("monitors.INI"));
-        QFile file(ini);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("[Ports]\r\nCOM1=" + link.toLocal8Bit() + "\r\n[Tester]\r\nNagScreen=1\r\nHideDM=0\r\nHideAM=0\r\n"
-                   "HideRC=0\r\nStartProg=" + workspace + "\r\nFirstAddr=" + first + "\r\nLastAddr=" + last + "\r\n");
-        file.close();
-
+        const QString ini = prepare(boards, workspace, first, last);
+        QVERIFY(!ini.isEmpty());
         m_window = startConsole(ini);
         // The first tick of a monitor's timer after entry is a stop phase; a scan asked
         // for before it would wait for the timer's next start.
         if (auto *monitorTimer = m_window->currentWorkspace()->findChild<QTimer *>())
             QTRY_VERIFY(!monitorTimer->isActive() || workspace == "Relay Control");
         settle();
+    }
+
+    // The bus and the settings file of start(); returns the file's path (empty on failure).
+    QString prepare(const QStringList &boards, const QByteArray &workspace, const QByteArray &first,
+                    const QByteArray &last)
+    {
+        m_window.reset();
+        delete m_line;
+        m_line = new boardsim::SimLine;
+        m_bus = std::make_shared<boardsim::ResponderChain>();
+        for (const QString &description : boards) {
+            std::shared_ptr<boardsim::Board> board = boardsim::makeBoard(description, boardsim::Board::DefaultLatency);
+            if (!board) {
+                qWarning("no board model for %s", qPrintable(description));
+                return QString();
+            }
+            const int address = board->address();
+            m_bus->add(address, std::move(board));
+        }
+        m_line->setResponder(m_bus);
+        const QString link = m_dir.filePath(QStringLiteral("COM1"));
+        if (!m_line->open(link)) {
+            qWarning("%s", qPrintable(m_line->errorString()));
+            return QString();
+        }
+
+        const QString ini = m_dir.filePath(QStringLiteral("monitors.INI"));
+        QFile file(ini);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return QString();
+        file.write("[Ports]\r\nCOM1=" + link.toLocal8Bit() + "\r\n[Tester]\r\nNagScreen=1\r\nHideDM=0\r\nHideAM=0\r\n"
+                   "HideRC=0\r\nStartProg=" + workspace + "\r\nFirstAddr=" + first + "\r\nLastAddr=" + last + "\r\n");
+        file.close();
+        return ini;
     }
 
     template<typename T>
@@ -189,6 +204,59 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(m_window->mainPort().portIsOpen(), keepsPort, 2000);
         QCOMPARE(status("Connected").startsWith(QLatin1String("Port Open")), keepsPort);
         QVERIFY(!m_window->findChild<MonitorState *>()->ScanRequested);
+    }
+
+    // The operator clicks the moment the tab strip appears, before the first tick of the
+    // workspace's timer (its stop phase of the entry): the click still acts.
+    void theFirstClickCounts_data()
+    {
+        QTest::addColumn<QByteArray>("workspace");
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<QByteArray>("list");
+
+        const QByteArray scanned = scanBytes(0x00, 0x0F, {0x01, 0x0A});
+        QTest::newRow("digital SCAN") << QByteArray("Digital Monitor") << QByteArray("Button1") << scanned
+                                      << QByteArray("Boards");
+        QTest::newRow("analog SCAN") << QByteArray("Analog Monitor") << QByteArray("ANASCAN") << scanned + "L01"
+                                     << QByteArray("AnaBoards");
+        QTest::newRow("relay SCAN") << QByteArray("Relay Control") << QByteArray("Button5") << scanned + "L01"
+                                    << QByteArray("KBoards");
+        // RUN at address 00 (LOCXX as the entry left it): the identity, then the first tick.
+        QTest::newRow("digital RUN") << QByteArray("Digital Monitor") << QByteArray("Button2")
+                                     << QByteArray("L00UVR5BR5ER5FL00") << QByteArray();
+    }
+
+    void theFirstClickCounts()
+    {
+        QFETCH(QByteArray, workspace);
+        QFETCH(QByteArray, button);
+        QFETCH(QByteArray, sent);
+        QFETCH(QByteArray, list);
+        const QString ini = prepare({QStringLiteral("01:digital"), QStringLiteral("0A:relay")}, workspace, "00", "0F");
+        QVERIFY(!ini.isEmpty());
+        m_window = startConsole(ini, {}, nullptr, false);
+        bool clicked = false;
+        connect(m_window.get(), &TForm1::startupFinished, this, [&] {
+            QCOMPARE(m_window->currentWorkspace()->caption(), QString::fromLatin1(workspace));
+            find<QPushButton>(button.constData())->click();
+            clicked = true;
+        });
+        m_window->Timer1Timer();
+        m_window->Timer1Timer();
+        QVERIFY(clicked);
+
+        QTRY_VERIFY_WITH_TIMEOUT(m_line->received().size() >= sent.size(), LongWait);
+        QCOMPARE(m_line->received().left(sent.size()), sent);
+        if (!list.isEmpty()) {
+            settle();
+            QCOMPARE(m_line->received(), sent);
+            QCOMPARE(find<QListWidget>(list.constData())->count(), 2);
+            QCOMPARE(status("SB5"), QStringLiteral("READY"));
+        } else {
+            QCOMPARE(find<QPushButton>(button.constData())->text(), QStringLiteral("STOP"));
+            QTRY_COMPARE_WITH_TIMEOUT(status("SB5"), QStringLiteral("RUNNING"), LongWait);
+        }
     }
 
     void scanListsOddBoardsAsTheyAnswer()

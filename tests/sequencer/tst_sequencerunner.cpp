@@ -8,6 +8,7 @@
 #include "sequencer/sequencefile.h"
 #include "sequencer/sequencerunner.h"
 #include "serial/fakeserialdriver.h"
+#include "serial/linesettings.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -361,6 +362,55 @@ private Q_SLOTS:
 
         f.runner->newSequence();
         QVERIFY(!f.runner->sequenceModified());
+    }
+
+    // "BR=" to any rate the driver has goes on at that rate; a text that names no rate
+    // stops the run at its step and says why where the operator looks.
+    void aRateChangeInARun_data()
+    {
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<bool>("runs");
+        QTest::newRow("14400, not in the menu") << "14400" << true;
+        QTest::newRow("1843200") << "1843200" << true;
+        QTest::newRow("12345") << "12345" << false;
+        QTest::newRow("600, in the menu") << "600" << false;
+    }
+
+    void aRateChangeInARun()
+    {
+        QFETCH(QString, rate);
+        QFETCH(bool, runs);
+        Fixture f;
+        StepLanguage language;
+        language.specialEnabled = true;
+        f.runner->setLanguage(language);
+        f.steps({{QStringLiteral("5"), QStringLiteral("{BR=%1}A").arg(rate)}, {QStringLiteral("5"), QStringLiteral("L01")}});
+        QSignalSpy running(f.runner.get(), &SequenceRunner::runningChanged);
+        f.runner->run();
+
+        if (runs) {
+            QVERIFY(QTest::qWaitFor([&] { return f.line->written().contains("AL01"); }, 5000));
+            QCOMPARE(f.line->config().baudRate, rate.toInt());
+            QCOMPARE(f.console->connected, QStringLiteral("Port Open - COM1,%1,N-8-1,NO FLOW").arg(rate));
+            QVERIFY(f.runner->isRunning());
+            f.runner->pause();
+            QVERIFY(f.idle());
+            return;
+        }
+        QVERIFY(QTest::qWaitFor([&] { return !f.runner->isRunning(); }, 5000));
+        QVERIFY(f.idle());
+        QCOMPARE(running.count(), 2);
+        QCOMPARE(running.at(1).at(0).toBool(), false);
+        QCOMPARE(f.console->baudField, rate);
+        QCOMPARE(f.console->connected, QStringLiteral("Port Closed"));
+        QCOMPARE(f.console->connectedToolTip, rateRefusalHint(rate));
+        QVERIFY2(f.console->activity.startsWith(rate + QStringLiteral(" baud is not a rate")), qPrintable(f.console->activity));
+        QVERIFY(!f.line->isOpen());
+        QCOMPARE(f.line->written(), QByteArray());   // not even the step's own "A"
+        QCOMPARE(f.runner->currentStep(), 0);
+        QTest::qWait(50);
+        QCOMPARE(f.line->written(), QByteArray());
+        QVERIFY(!f.timer().isActive());
     }
 
     void aFileThatCannotBeReadChangesNothing()

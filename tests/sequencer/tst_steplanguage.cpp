@@ -7,6 +7,7 @@
 #include "boardsim/simline.h"
 #include "sequencer/sequencerunner.h"
 #include "sequencer/steplanguage.h"
+#include "serial/linesettings.h"
 #include "serial/portmap.h"
 #include "serial/qtserialdriver.h"
 
@@ -14,6 +15,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -30,6 +32,26 @@ speed_t lineSpeed(const QString &device)
     const speed_t speed = ::tcgetattr(fd, &tio) == 0 ? ::cfgetospeed(&tio) : 0;
     ::close(fd);
     return speed;
+}
+
+// The line's rate as the kernel holds it, also a rate without a B constant (14400), which
+// termios cannot report: the kernel's termios2 carries the rate as a number.
+unsigned lineRate(const QString &device)
+{
+    struct KernelTermios2
+    {
+        tcflag_t c_iflag, c_oflag, c_cflag, c_lflag;
+        cc_t c_line;
+        cc_t c_cc[19];
+        speed_t c_ispeed, c_ospeed;
+    };
+    const int fd = ::open(device.toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return 0;
+    KernelTermios2 tio{};
+    const unsigned rate = ::ioctl(fd, _IOR('T', 0x2A, KernelTermios2), &tio) == 0 ? tio.c_ospeed : 0;
+    ::close(fd);
+    return rate;
 }
 
 // Ten steps; step 1 holds the command under test and links to step 2, the others are empty.
@@ -430,8 +452,8 @@ private Q_SLOTS:
         QCOMPARE(f.com1.received(), QByteArray());
     }
 
-    // An unknown rate in "BR=": the field shows it and the port is not opened at a rate
-    // other than the one shown; the connection field says why.
+    // A rate that names no rate of the driver in "BR=": the field shows it, the port is
+    // not opened at a rate other than the one shown, and the run stops there saying why.
     void anUnknownRateLeavesThePortClosed()
     {
         LineFixture f;
@@ -439,15 +461,39 @@ private Q_SLOTS:
         StepLanguage language;
         language.specialEnabled = true;
         f.runner->setLanguage(language);
-        f.runner->replaceSequence(tenSteps(QStringLiteral("{BR=14400}L01")));
+        f.runner->replaceSequence(tenSteps(QStringLiteral("{BR=12345}L01")));
         QVERIFY(f.console->openPort());
         QVERIFY(f.step());
-        QCOMPARE(f.console->baudField, QStringLiteral("14400"));
+        QCOMPARE(f.console->baudField, QStringLiteral("12345"));
         QCOMPARE(f.console->connected, QStringLiteral("Port Closed"));
+        QCOMPARE(f.console->connectedToolTip, rateRefusalHint(QStringLiteral("12345")));
+        QCOMPARE(f.console->activity, rateRefusalHint(QStringLiteral("12345")));
         QVERIFY(!f.console->mainPort().portIsOpen());
         QTest::qWait(30);
         QCOMPARE(f.com1.received(), QByteArray());
+        QCOMPARE(f.runner->currentStep(), 0);
+    }
+
+    // "BR=14400", a rate the driver has though the menu does not offer it: the next step
+    // goes out at 14400.
+    void aRateOutsideTheMenuIsSet()
+    {
+        LineFixture f;
+        QVERIFY(f.open());
+        StepLanguage language;
+        language.specialEnabled = true;
+        f.runner->setLanguage(language);
+        Sequence s;
+        s.append(QStringLiteral("0"), QStringLiteral("{BR=14400}"), QStringLiteral("2"));
+        s.append(QStringLiteral("0"), QStringLiteral("L01"), QStringLiteral("1"));
+        f.runner->replaceSequence(s);
+        QVERIFY(f.console->openPort());
+        QVERIFY(f.step());
+        QCOMPARE(f.console->connected, QStringLiteral("Port Open - COM1,14400,N-8-1,NO FLOW"));
         QCOMPARE(f.runner->currentStep(), 1);
+        QVERIFY(f.step());
+        QCOMPARE(settledReceived(f.com1, 3), QByteArray("L01"));
+        QCOMPARE(lineRate(f.com1.devicePath()), 14400u);
     }
 };
 

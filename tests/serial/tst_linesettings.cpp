@@ -45,7 +45,10 @@ private Q_SLOTS:
     void openTexts_data();
     void openTexts();
     void openAppliesFormatAndRate();
-    void rateOutsideTheTableKeepsThePreviousRate();
+    void everyRateOfTheDriverOpens_data();
+    void everyRateOfTheDriverOpens();
+    void aTextThatNamesNoRateIsRefused_data();
+    void aTextThatNamesNoRateIsRefused();
     void powerLines_data();
     void powerLines();
     void failedOpenLeavesThePortClosed_data();
@@ -72,8 +75,8 @@ void LineSettingsTest::rateTable_data()
     const std::pair<const char *, int> rows[] = {
         {"300", 0},     {"1200", 1},    {"2400", 2},     {"4800", 3},    {"9600", 4},    {"19200", 6},
         {"38400", 8},   {"57600", 9},   {"115200", 10},  {"230400", 11}, {"460800", 12}, {"921600", 13},
-        {"600", -1},    {"14400", -1},  {"28800", -1},   {"1843200", -1}, {"9600 ", -1}, {" 9600", -1},
-        {"09600", -1},  {"", -1},
+        {"14400", 5},   {"28800", 7},   {"1843200", 14}, {"600", -1},    {"12345", -1},  {"9600 ", -1},
+        {" 9600", -1},  {"09600", -1},  {"+9600", -1},   {"", -1},
     };
     for (const auto &[text, code] : rows)
         QTest::addRow("\"%s\"", text) << QString::fromLatin1(text) << code;
@@ -210,20 +213,62 @@ void LineSettingsTest::openAppliesFormatAndRate()
     QCOMPARE(result.settings.baudCode, 4);
 }
 
-void LineSettingsTest::rateOutsideTheTableKeepsThePreviousRate()
+void LineSettingsTest::everyRateOfTheDriverOpens_data()
 {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("rate");
+    // Not only the menu's rates: the sequencer's "BR=" and a hand-edited file may name others.
+    QTest::newRow("14400") << "14400" << 5 << 14400;
+    QTest::newRow("28800") << "28800" << 7 << 28800;
+    QTest::newRow("1843200") << "1843200" << 14 << 1843200;
+    QTest::newRow("300") << "300" << 0 << 300;
+}
+
+void LineSettingsTest::everyRateOfTheDriverOpens()
+{
+    QFETCH(QString, text);
+    QFETCH(int, code);
+    QFETCH(int, rate);
     FakeSerialDriver driver;
     auto line = driver.addPort(2);
     TCom com(driver);
-    for (const char *text : {"14400", "600"}) {
-        LineOpenRequest r = request("COM2", QString::fromLatin1(text), "N-8-1");
-        r.settings.baudCode = 9;   // 57600 from an earlier choice
-        const LineOpenResult result = openMainPort(com, r);
-        QVERIFY(result.opened);
-        QCOMPARE(result.settings.baudCode, 9);
-        QCOMPARE(line->config().baudRate, 57600);
-        QCOMPARE(portOpenText(r, result), QStringLiteral("Port Open - COM2,%1,N-8-1,NO FLOW").arg(QLatin1String(text)));
-    }
+    LineOpenRequest r = request("COM2", text, "N-8-1");
+    r.settings.baudCode = 9;   // 57600 from an earlier choice
+    const LineOpenResult result = openMainPort(com, r);
+    QVERIFY(result.opened);
+    QCOMPARE(result.settings.baudCode, code);
+    QCOMPARE(line->config().baudRate, rate);
+    QCOMPARE(portOpenText(r, result), QStringLiteral("Port Open - COM2,%1,N-8-1,NO FLOW").arg(text));
+}
+
+void LineSettingsTest::aTextThatNamesNoRateIsRefused_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("600, offered by the menu") << "600";
+    QTest::newRow("12345") << "12345";
+    QTest::newRow("leading zero") << "09600";
+    QTest::newRow("empty") << "";
+}
+
+void LineSettingsTest::aTextThatNamesNoRateIsRefused()
+{
+    QFETCH(QString, text);
+    FakeSerialDriver driver;
+    auto line = driver.addPort(2);
+    TCom com(driver);
+    QVERIFY(openMainPort(com, request("COM2", "9600", "N-8-1")).opened);
+    LineOpenRequest r = request("COM2", text, "N-8-1");
+    r.settings.baudCode = 9;
+    const LineOpenResult result = openMainPort(com, r);
+    QVERIFY(!result.opened);
+    QVERIFY(!com.comStatus());
+    QVERIFY(!line->isOpen());   // an open port is closed, not left at the old rate
+    QCOMPARE(result.settings.baudCode, 9);
+    QCOMPARE(result.error, OpenError::SettingsRefused);
+    QCOMPARE(result.errorDetail, rateRefusalHint(text));
+    QVERIFY2(result.errorDetail.startsWith(text + QStringLiteral(" baud is not a rate")), qPrintable(result.errorDetail));
+    QCOMPARE(portOpenText(r, result), QStringLiteral("Port Closed"));
 }
 
 void LineSettingsTest::powerLines_data()

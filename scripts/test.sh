@@ -17,7 +17,11 @@ if [ "${1:-}" = "--sanitize" ]; then
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 elif [ "${1:-}" = "--thread-sanitize" ]; then
   export BUILD_DIR="$root/build-tsan"
-  "$root/scripts/build.sh" -DIOVANTOR_THREAD_SANITIZE=ON -DIOVANTOR_BENCH=OFF "${werror[@]}"
+  tsan=(-DIOVANTOR_THREAD_SANITIZE=ON -DIOVANTOR_BENCH=OFF "${werror[@]}")
+  # Only the threaded tests run here, so only they (and the program one of them starts) are built.
+  CONFIGURE_ONLY=1 "$root/scripts/build.sh" "${tsan[@]}"
+  threaded="$(ctest --test-dir "$BUILD_DIR" -L threaded -N | sed -n 's/^ *Test *#[0-9]*: //p' | tr '\n' ' ')"
+  BUILD_TARGETS="iovantor $threaded" "$root/scripts/build.sh" "${tsan[@]}"
   # TSAN_OPTIONS (with tests/tsan.supp) is set per test by tests/CMakeLists.txt.
   labels=(-L threaded)
 else

@@ -8,13 +8,16 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 
 "$root/scripts/deps.sh" desktop-file-utils appstream || exit 1
 
-# The build shows on stderr; the last line of stdout names the package.
-deb="$("$root/scripts/package.sh" | tee /dev/stderr | tail -n 1)"
+# The build shows on stderr; the last line of its output names the package. (tee to a file of
+# our own: reopening /dev/stderr would truncate a log file that stderr points at.)
+work="$(mktemp -d /tmp/iovantor-package.XXXXXX)"
+trap 'rm -rf "$work"' EXIT
+built="$work/package.out"
+{ "$root/scripts/package.sh" | tee "$built"; } >&2
+deb="$(tail -n 1 "$built")"
 [ -f "$deb" ] || { echo "check-package: scripts/package.sh made no package"; echo "package: 0 passed, 1 failed"; exit 1; }
 echo "Checking $deb"
 
-work="$(mktemp -d /tmp/iovantor-package.XXXXXX)"
-trap 'rm -rf "$work"' EXIT
 passed=0
 failed=0
 check() { # name, then the command that must succeed

@@ -5,8 +5,8 @@
 
 namespace {
 
-constexpr std::array<qint32, TCom::BaudOrdinals> BaudRates = {300,   1200,  2400,   4800,   9600,   14400,  19200,  28800,
-                                              38400, 57600, 115200, 230400, 460800, 921600, 1843200};
+constexpr std::array<qint32, TCom::BaudOrdinals> BaudRates = {
+    300, 1200, 2400, 4800, 9600, 14400, 19200, 28800, 38400, 57600, 115200, 230400, 460800, 921600, 1843200};
 constexpr int DefaultBaudOrdinal = 4;   // 9600
 
 // EscapeCommFunction's codes, which CtrlFlowLines passes through unchanged.
@@ -63,7 +63,7 @@ qint32 TCom::rateOfBaud(int eBaud)
 
 void TCom::setBaud(int eBaud)
 {
-    if (eBaud < 0 || eBaud >= int(BaudRates.size()))
+    if (eBaud < 0 || eBaud >= BaudOrdinals)
         eBaud = DefaultBaudOrdinal;
     m_baudOrdinal = eBaud;
     m_config.baudRate = BaudRates[size_t(eBaud)];

@@ -65,24 +65,6 @@ bool holdsUnsavable(const QString &field)
     return field.contains(QLatin1Char(Quote)) || field.contains(u'\n') || field.contains(u'\r');
 }
 
-// Copies the file to the backup name through a temporary file, so an older backup is
-// replaced only by a complete copy.
-bool makeBackup(const QString &path, QString &error)
-{
-    const QString backup = SequenceFile::backupPath(path);
-    QFile source(path);
-    if (!source.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("%1 could not be read to keep a backup of it: %2").arg(path, source.errorString());
-        return false;
-    }
-    QSaveFile copy(backup);
-    if (!copy.open(QIODevice::WriteOnly) || copy.write(source.readAll()) < 0 || !copy.commit()) {
-        error = QStringLiteral("The backup %1 could not be written: %2").arg(backup, copy.errorString());
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 namespace SequenceFile {
@@ -136,20 +118,6 @@ std::optional<Sequence> load(const QString &path)
     return parse(file.readAll());
 }
 
-QString backupPath(const QString &path)
-{
-    const QFileInfo info(path);
-    QString name = info.completeBaseName() + QStringLiteral(".BAK");
-    if (name == info.fileName())
-        name = info.fileName() + QStringLiteral(".BAK");
-    return info.dir().filePath(name);
-}
-
-QString overwriteQuestion(const QString &path)
-{
-    return QStringLiteral("Are you sure you want to overwrite the file? \n(") + path + QStringLiteral(")");
-}
-
 SaveResult save(const QString &path, const Sequence &sequence)
 {
     SaveResult result;
@@ -159,16 +127,7 @@ SaveResult save(const QString &path, const Sequence &sequence)
                            .arg(step + 1);
         return result;
     }
-    if (QFileInfo::exists(path) && !makeBackup(path, result.error))
-        return result;
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(format(sequence)) < 0 || !file.commit()) {
-        result.error = QStringLiteral("%1 could not be written: %2").arg(path, file.errorString());
-        return result;
-    }
-    result.ok = true;
-    return result;
+    return FileReplace::writeWithBackup(path, format(sequence));
 }
 
 } // namespace SequenceFile

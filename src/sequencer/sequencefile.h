@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sequencer/sequence.h"
+#include "workspace/filereplace.h"
 
 #include <QByteArray>
 #include <QString>
@@ -16,7 +17,6 @@ namespace SequenceFile {
 inline constexpr const char *ChooserFilter = "Text files (*.txt)";
 inline constexpr const char *SaveTitle = "Keldan Save";
 inline constexpr const char *OpenTitle = "Keldan Open";
-inline constexpr const char *OverwriteTitle = "File Exists";
 
 // Reads the text of a file. Lines are read whole, however long. Within a line a double
 // quote opens a field when anything follows it, and the field runs to the next double
@@ -37,24 +37,12 @@ int firstUnsavableStep(const Sequence &sequence);
 // Reads and parses the file; nullopt when it cannot be opened for reading.
 std::optional<Sequence> load(const QString &path);
 
-// Where the version a save replaces is kept: beside the file, named as its base name
-// (without folder and last extension) with ".BAK". A file already named so is backed up
-// to its own name with ".BAK" added.
-QString backupPath(const QString &path);
+using SaveResult = FileReplace::Result;
 
-// The question asked before a save replaces an existing file (title OverwriteTitle).
-QString overwriteQuestion(const QString &path);
-
-struct SaveResult
-{
-    bool ok = false;
-    QString error;   // for the operator, when !ok
-};
-
-// Writes the sequence to path. An existing file is first copied to backupPath(path),
+// Writes the sequence to path. An existing file is first kept as its backup (FileReplace),
 // replacing an older backup, so the version being overwritten is never lost; the new file
 // then replaces the old one atomically (a failure leaves the old file whole). Ask the
-// operator first (overwriteQuestion): this asks nothing. Fails, changing nothing, when a
+// operator first (FileReplace::confirmOverwrite): this asks nothing. Fails, changing nothing, when a
 // step cannot be saved (firstUnsavableStep), when the backup cannot be made, or when the
 // file cannot be written.
 SaveResult save(const QString &path, const Sequence &sequence);

@@ -77,9 +77,7 @@ bool SequencerWorkspace::SaveSequenceFile()
         return false;
     }
     // Asked before anything is touched: No leaves the file where it was.
-    if (QFileInfo::exists(path)
-        && prompt.ask(QString::fromLatin1(SequenceFile::OverwriteTitle), SequenceFile::overwriteQuestion(path), false)
-               != OperatorPrompt::Answer::Yes)
+    if (!FileReplace::confirmOverwrite(prompt, path))
         return false;
     if (!console().saveSettings([&](SettingsFile &file) { write(file, key::LastFile, path); }))
         return false;

@@ -175,7 +175,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QString, backup);
         const QString path = QStringLiteral("/some/folder/") + name;
-        QCOMPARE(SequenceFile::backupPath(path), QStringLiteral("/some/folder/") + backup);
+        QCOMPARE(FileReplace::backupPath(path), QStringLiteral("/some/folder/") + backup);
     }
 
     void overwritingKeepsThePreviousVersionAsBackup()
@@ -260,9 +260,9 @@ private Q_SLOTS:
 
     void theOverwriteQuestion()
     {
-        QCOMPARE(SequenceFile::overwriteQuestion(QStringLiteral("/home/op/seq.txt")),
+        QCOMPARE(FileReplace::overwriteQuestion(QStringLiteral("/home/op/seq.txt")),
                  QStringLiteral("Are you sure you want to overwrite the file? \n(/home/op/seq.txt)"));
-        QCOMPARE(QString::fromLatin1(SequenceFile::OverwriteTitle), QStringLiteral("File Exists"));
+        QCOMPARE(QString::fromLatin1(FileReplace::OverwriteTitle), QStringLiteral("File Exists"));
     }
 };
 

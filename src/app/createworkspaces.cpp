@@ -27,7 +27,8 @@ void TForm1::createWorkspaces()
     m_workspaces = {digital, analog, relay, terminal, sequencer, updater, m_configuration};
 
     // The pages of the Configuration Menu that belong to other workspaces.
-    auto *functionKeys = new FunctionKeysPage(terminal->keys(), *this, m_configuration->page(0), this);
+    // A child of the terminal, whose key table it edits, so it never outlives the table.
+    auto *functionKeys = new FunctionKeysPage(terminal->keys(), *this, m_configuration->page(0), terminal);
     connect(m_configuration, &ConfigurationMenu::pageChanged, functionKeys, &FunctionKeysPage::dropUndo);
     auto *scanDefaults = new ScanDefaults(*this, monitorState->scanRange, m_configuration->page(1), this);
     sequencer->installSettingsPanel(m_configuration->page(2));

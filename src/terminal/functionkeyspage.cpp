@@ -64,6 +64,8 @@ FunctionKeysPage::FunctionKeysPage(FunctionKeyTable &keys, Console &console, QWi
     : QObject(parent), m_keys(keys), m_console(console), m_page(page), m_home(QDir::homePath()),
       m_drives(keyFileDrives())
 {
+    m_location = {QString::fromLatin1(key::KEYSDRIVE.def), QString::fromLatin1(key::KEYSDIR.def),
+                  QString::fromLatin1(key::KEYSFILE.def)};
     m_grid = new KeyGridModel(keys, this);
     buildSetButtons(page);
     buildGrid(page);

@@ -124,7 +124,7 @@ private:
     QLabel *m_currentCaption = nullptr;
     QLineEdit *m_newCaption = nullptr;
 
-    KeyFileLocation m_location{QStringLiteral("c:"), QStringLiteral("\\"), QStringLiteral("*.txt")};
+    KeyFileLocation m_location;
     QString m_keyFilePath;
     QString m_home;
     QStringList m_drives;

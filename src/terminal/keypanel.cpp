@@ -31,6 +31,8 @@ KeyPanel::KeyPanel(FunctionKeyTable &keys, QWidget *parent)
         button->setObjectName(QStringLiteral("SETSEL%1").arg(set + 1));
         button->setProperty("Tag", set);
         button->setCheckable(true);
+        // The terminal's typing pane keeps the focus while sets and keys are clicked.
+        button->setFocusPolicy(Qt::NoFocus);
         QFont font = button->font();
         font.setBold(true);
         button->setFont(font);

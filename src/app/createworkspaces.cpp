@@ -29,7 +29,6 @@ void TForm1::createWorkspaces()
     // The pages of the Configuration Menu that belong to other workspaces.
     // A child of the terminal, whose key table it edits, so it never outlives the table.
     auto *functionKeys = new FunctionKeysPage(terminal->keys(), *this, m_configuration->page(0), terminal);
-    connect(m_configuration, &ConfigurationMenu::pageChanged, functionKeys, &FunctionKeysPage::dropUndo);
     auto *scanDefaults = new ScanDefaults(*this, monitorState->scanRange, m_configuration->page(1), this);
     sequencer->installSettingsPanel(m_configuration->page(2));
     connect(sequencer, &SequencerWorkspace::helpRequested, this, &TForm1::HelpClick);

@@ -78,9 +78,19 @@ FunctionKeysPage::FunctionKeysPage(FunctionKeyTable &keys, Console &console, QWi
     m_currentKeyFile->setToolTip(m_keyFilePath);
     m_grid->load();
     showKeySet();
+    page->installEventFilter(this);
 }
 
 FunctionKeysPage::~FunctionKeysPage() = default;
+
+// Another configuration page, or another workspace, hides this page; a minimised window
+// (a spontaneous hide) does not end the undo.
+bool FunctionKeysPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_page && event->type() == QEvent::Hide && !event->spontaneous())
+        dropUndo();
+    return QObject::eventFilter(watched, event);
+}
 
 void FunctionKeysPage::buildSetButtons(QWidget *page)
 {

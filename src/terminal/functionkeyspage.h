@@ -48,7 +48,8 @@ public:
     void showKeySet();
     // FKeyGridExit: the grid's rows into the tables; the closing path calls it first.
     void commit() { FKeyGridExit(); }
-    // The last row move can no longer be undone: set, page or workspace changed.
+    // The last row move can no longer be undone: set, page or workspace changed. The page
+    // does this itself whenever it is hidden, which both of those changes do.
     void dropUndo();
 
     // Column 2 of grid row r (1..64): what the keyboard's function keys send.
@@ -88,6 +89,9 @@ Q_SIGNALS:
     void setCaptionsChanged();
     // A load showed another key file (the terminal's KeyFile and KeyFileTerm).
     void keyFileChanged(const QString &path, const QString &shown);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildSetButtons(QWidget *page);

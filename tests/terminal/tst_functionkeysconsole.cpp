@@ -11,6 +11,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -41,6 +42,35 @@ private Q_SLOTS:
         QCOMPARE(find<QLabel>(window.get(), QStringLiteral("CurrentKeyFile"))->text(), QStringLiteral("/srv/keys/bench.txt"));
         auto *grid = find<KeyGridView>(window.get(), QStringLiteral("FKeyGrid"));
         QCOMPARE(grid->model()->index(0, 2).data().toString(), QStringLiteral("L01~013"));
+
+        // A row move can be undone until another page or workspace is shown.
+        auto *undo = find<QPushButton>(window.get(), QStringLiteral("UndoMoveButton"));
+        auto *pages = find<QTabBar>(window.get(), QStringLiteral("TabControl2"));
+        auto *strip = find<QTabBar>(window.get(), QStringLiteral("TabControl1"));
+        const auto showTab = [](QTabBar *tabs, const QString &caption) {
+            for (int i = 0; i < tabs->count(); ++i) {
+                if (tabs->tabText(i) == caption)
+                    tabs->setCurrentIndex(i);
+            }
+        };
+        showTab(strip, QStringLiteral("Configuration Menu"));
+        QVERIFY(grid->isVisible());
+        const auto dragRow = [&](int from, int to) {
+            QWidget *viewport = grid->viewport();
+            QTest::mousePress(viewport, Qt::LeftButton, {}, grid->visualRect(grid->model()->index(from - 1, 0)).center());
+            QTest::mouseRelease(viewport, Qt::LeftButton, {}, grid->visualRect(grid->model()->index(to - 1, 0)).center());
+        };
+        dragRow(5, 6);
+        QVERIFY(undo->isEnabled());
+        pages->setCurrentIndex(1);
+        QVERIFY(!undo->isEnabled());
+        pages->setCurrentIndex(0);
+        dragRow(6, 5);
+        QVERIFY(undo->isEnabled());
+        showTab(strip, QStringLiteral("Terminal Emulator"));
+        QVERIFY(!undo->isEnabled());
+        showTab(strip, QStringLiteral("Configuration Menu"));
+        QVERIFY(!undo->isEnabled());
 
         // An edit the grid has not committed yet, then the window closes.
         QVERIFY(grid->model()->setData(grid->model()->index(2, 1), QStringLiteral("NEW")));

@@ -170,6 +170,11 @@ private Q_SLOTS:
         f.page->dropUndo();
         QVERIFY(!f.button(QStringLiteral("UndoMoveButton"))->isEnabled());
 
+        f.page->FKeyGridRowMoved(3, 4);
+        f.host.hide();
+        QVERIFY(!f.button(QStringLiteral("UndoMoveButton"))->isEnabled());
+        f.host.show();
+
         f.page->FKeyGridRowMoved(5, 6);
         QTest::mouseClick(f.button(QStringLiteral("CFGSETSEL2")), Qt::LeftButton);
         QVERIFY(!f.button(QStringLiteral("UndoMoveButton"))->isEnabled());

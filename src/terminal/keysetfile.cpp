@@ -144,10 +144,10 @@ std::optional<QStringList> textLines(const QByteArray &content)
     // The break that ends the last line opens no line of its own.
     if (lines.size() > 1 && lines.constLast().isEmpty())
         lines.removeLast();
-    for (QString &line : lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-    }
+    // A carriage return left inside a line would end the line of the settings file the key
+    // is saved to at exit; a macro sends one as ~013, so no text needs it raw.
+    for (QString &line : lines)
+        line.remove(QLatin1Char('\r'));
     if (!lines.constFirst().startsWith(QLatin1String(Magic)))
         return std::nullopt;
     lines.removeFirst();

@@ -52,7 +52,8 @@ QByteArray encode(const AllKeys &content);
 QByteArray encode(const Subset &content);
 
 // The text lines after the first one, or nothing when the first line does not begin with
-// the magic. Lines are taken whole, however long; a lone LF ends a line as CR LF does.
+// the magic. Lines are taken whole, however long; a lone LF ends a line as CR LF does, and
+// a carriage return inside a line is dropped.
 // A file that is valid UTF-8 is read as UTF-8 (what this program writes), any other as
 // Latin-1 (8-bit files of older tools).
 std::optional<QStringList> textLines(const QByteArray &content);

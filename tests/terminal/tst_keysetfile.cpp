@@ -187,6 +187,8 @@ private Q_SLOTS:
             << QByteArray("KELDAN_KEYS\r\nA\r\nBC") << true << QStringList{"A", "BC"};
         QTest::newRow("magic with more after it") << QByteArray("KELDAN_KEYS v2\r\nX\r\n") << true << QStringList{"X"};
         QTest::newRow("magic alone") << QByteArray("KELDAN_KEYS") << true << QStringList{};
+        QTest::newRow("carriage return inside a line dropped")
+            << QByteArray("KELDAN_KEYS\r\nA\rB\r\r\n") << true << QStringList{"AB"};
         QTest::newRow("empty lines kept") << QByteArray("KELDAN_KEYS\r\n\r\nB\r\n") << true << QStringList{"", "B"};
         QTest::newRow("8-bit Latin-1 file") << QByteArray("KELDAN_KEYS\r\nTemp\xe9rature\r\n") << true
                                             << QStringList{QStringLiteral("Temp\u00e9rature")};

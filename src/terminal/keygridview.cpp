@@ -5,6 +5,9 @@
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QTimer>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -54,6 +57,11 @@ KeyGridView::KeyGridView(QWidget *parent)
     setColumnWidth(0, KeyColumnWidth);
     setColumnWidth(1, LabelColumnWidth);
     setColumnWidth(2, DataColumnWidth);
+
+    m_dragScroll = new QTimer(this);
+    m_dragScroll->setInterval(100ms);
+    connect(m_dragScroll, &QTimer::timeout, this,
+            [this] { verticalScrollBar()->setValue(verticalScrollBar()->value() + m_dragScrollStep); });
 }
 
 void KeyGridView::setModel(QAbstractItemModel *model)
@@ -134,21 +142,32 @@ void KeyGridView::mouseReleaseEvent(QMouseEvent *event)
         return;
     }
     const int from = m_dragFrom;
-    m_dragFrom = 0;
-    viewport()->unsetCursor();
+    endDrag();
     const QModelIndex index = indexAt(event->position().toPoint());
     if (index.isValid() && index.row() + 1 != from)
         Q_EMIT rowMoved(from, index.row() + 1);
 }
 
-// A drag that reaches the top or the bottom edge scrolls one row on, so any row can be reached.
+// A drag held at the top or the bottom edge scrolls a row at a time, so any row can be reached.
 void KeyGridView::followDragEdge(int y)
 {
-    QScrollBar *bar = verticalScrollBar();
+    m_dragScrollStep = 0;
     if (y < RowHeight / 2)
-        bar->setValue(bar->value() - 1);
+        m_dragScrollStep = -1;
     else if (y > viewport()->height() - RowHeight / 2)
-        bar->setValue(bar->value() + 1);
+        m_dragScrollStep = 1;
+    if (m_dragScrollStep == 0)
+        m_dragScroll->stop();
+    else if (!m_dragScroll->isActive())
+        m_dragScroll->start();
+}
+
+void KeyGridView::endDrag()
+{
+    m_dragFrom = 0;
+    m_dragScrollStep = 0;
+    m_dragScroll->stop();
+    viewport()->unsetCursor();
 }
 
 void KeyGridView::focusOutEvent(QFocusEvent *event)

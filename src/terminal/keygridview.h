@@ -2,6 +2,8 @@
 
 #include <QTableView>
 
+class QTimer;
+
 // FKeyGrid: the three-column grid of the key set being edited, on a KeyGridModel. Column 0
 // ("F1".."F64") is the fixed column a row is dragged by: press on it, release on another
 // row. The view only reports what the operator did; the page decides what it means.
@@ -42,6 +44,9 @@ protected:
 
 private:
     void followDragEdge(int y);
+    void endDrag();
 
     int m_dragFrom = 0;   // row pressed in the fixed column, 0 when no drag
+    int m_dragScrollStep = 0;   // rows per tick while a drag holds at an edge
+    QTimer *m_dragScroll = nullptr;
 };

@@ -150,6 +150,27 @@ private Q_SLOTS:
         QCOMPARE(f.grid().row(3).label, QStringLiteral("EDIT"));
     }
 
+    // Rows below the visible ones are reached by holding the drag at the bottom edge.
+    void aDragHeldAtTheEdgeScrollsToFarRows()
+    {
+        Fixture f;
+        QWidget *viewport = f.view()->viewport();
+        QScrollBar *bar = f.view()->verticalScrollBar();
+        QTest::mousePress(viewport, Qt::LeftButton, {}, f.cell(3, 0).center());
+        const int x = f.cell(3, 0).center().x();
+        QTest::mouseMove(viewport, QPoint(x, viewport->height() - 2));
+        QTRY_VERIFY(bar->value() >= 6);
+        const QPoint middle(x, viewport->height() / 2);
+        QTest::mouseMove(viewport, middle);
+        const int stoppedAt = bar->value();
+        const int target = f.view()->rowAt(middle.y()) + 1;
+        QVERIFY(target > 10);   // beyond the rows shown at first
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, middle);
+        QCOMPARE(bar->value(), stoppedAt);
+        QCOMPARE(keyOf(f.keys, 0, target), original(0, 3));
+        QCOMPARE(keyOf(f.keys, 0, 3), KeyText());
+    }
+
     void aDragReleasedOnItsOwnRowOrOutsideMovesNothing()
     {
         Fixture f;

@@ -84,11 +84,16 @@ FunctionKeysPage::FunctionKeysPage(FunctionKeyTable &keys, Console &console, QWi
 FunctionKeysPage::~FunctionKeysPage() = default;
 
 // Another configuration page, or another workspace, hides this page; a minimised window
-// (a spontaneous hide) does not end the undo.
+// (a spontaneous hide or show) neither ends the undo nor reloads the grid. Shown again, the
+// page shows the current set, which the terminal may have changed meanwhile.
 bool FunctionKeysPage::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_page && event->type() == QEvent::Hide && !event->spontaneous())
-        dropUndo();
+    if (watched == m_page && !event->spontaneous()) {
+        if (event->type() == QEvent::Hide)
+            dropUndo();
+        else if (event->type() == QEvent::Show)
+            showKeySet();
+    }
     return QObject::eventFilter(watched, event);
 }
 

@@ -43,8 +43,9 @@ public:
     void addClosingValues(ClosingGroup &group) const override;
 
     // ShowKeySet: the grid (an edit in it first committed to the set it shows) and the
-    // captions from the tables, the current set's CFGSETSEL down. Also what entering the
-    // configuration and a set chosen on the terminal call.
+    // captions from the tables, the current set's CFGSETSEL down. Runs whenever the page is
+    // shown (entering the configuration, its page chosen), so a set chosen on the terminal
+    // is the one shown here.
     void showKeySet();
     // FKeyGridExit: the grid's rows into the tables; the closing path calls it first.
     void commit() { FKeyGridExit(); }

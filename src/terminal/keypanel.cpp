@@ -4,6 +4,7 @@
 
 #include <QButtonGroup>
 #include <QPushButton>
+#include <QShowEvent>
 
 namespace {
 
@@ -65,6 +66,13 @@ void KeyPanel::showSetCaptions()
 {
     for (int set = 0; set < FunctionKeyTable::Sets; ++set)
         setButton(set)->setText(buttonCaption(m_keys.setName(set)));
+}
+
+void KeyPanel::showEvent(QShowEvent *event)
+{
+    QFrame::showEvent(event);
+    if (!event->spontaneous())
+        showKeySet();
 }
 
 void KeyPanel::TermButtonsClick(int tag)

@@ -40,6 +40,9 @@ Q_SIGNALS:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    // Every entry into the terminal shows the panel: the captions and the set follow the
+    // tables, which the Function Keys page may have changed.
+    void showEvent(QShowEvent *event) override;
 
 private:
     void TermButtonsClick(int tag);

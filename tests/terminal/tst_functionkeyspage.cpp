@@ -455,6 +455,27 @@ private Q_SLOTS:
         QCOMPARE(keyOf(f.keys, 4, 1), original(4, 1));
     }
 
+    // Both panels follow the tables whenever they are shown: the page after the terminal
+    // changed the set, the terminal's panel after the page renamed a set or loaded keys.
+    void panelsFollowTheTablesWhenShown()
+    {
+        Fixture f;
+        KeyPanel panel(f.keys);
+        f.host.hide();
+        f.keys.setCurrentKeySet(6);
+        f.host.show();
+        QVERIFY(f.button(QStringLiteral("CFGSETSEL7"))->isChecked());
+        QCOMPARE(f.grid().row(1), original(6, 1));
+        QCOMPARE(f.button(QStringLiteral("F1S"))->text(), QStringLiteral("L6.1"));
+
+        f.keys.setSetName(6, QStringLiteral("RENAMED"));
+        f.keys.setKey(FunctionKeyTable::keyNumber(6, 2), QStringLiteral("NEW"), QString());
+        panel.show();
+        QVERIFY(panel.setButton(6)->isChecked());
+        QCOMPARE(panel.setButton(6)->text(), QStringLiteral("RENAMED"));
+        QCOMPARE(panel.keyButton(2)->text(), QStringLiteral("NEW"));
+    }
+
     // SAVE ALL KEYS writes what the grid shows; LOAD ALL KEYS brings the same keys back, and
     // saving them again gives the same bytes.
     void allKeysSavedAndLoadedBack()

@@ -19,7 +19,7 @@ constexpr int DataColumnWidth = 625;
 class KeyCellDelegate : public QStyledItemDelegate
 {
 public:
-    KeyCellDelegate(KeyGridView *view) : QStyledItemDelegate(view), m_view(view) {}
+    explicit KeyCellDelegate(KeyGridView *view) : QStyledItemDelegate(view), m_view(view) {}
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
@@ -54,9 +54,6 @@ KeyGridView::KeyGridView(QWidget *parent)
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
-    setColumnWidth(0, KeyColumnWidth);
-    setColumnWidth(1, LabelColumnWidth);
-    setColumnWidth(2, DataColumnWidth);
 
     m_dragScroll = new QTimer(this);
     m_dragScroll->setInterval(100ms);

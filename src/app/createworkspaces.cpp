@@ -10,6 +10,7 @@
 #include "monitors/relaycontrol.h"
 #include "monitors/scandefaults.h"
 #include "sequencer/sequencerworkspace.h"
+#include "terminal/functionkeyspage.h"
 #include "terminal/terminalworkspace.h"
 #include "updater/updaterworkspace.h"
 
@@ -26,6 +27,8 @@ void TForm1::createWorkspaces()
     m_workspaces = {digital, analog, relay, terminal, sequencer, updater, m_configuration};
 
     // The pages of the Configuration Menu that belong to other workspaces.
+    // A child of the terminal, whose key table it edits, so it never outlives the table.
+    auto *functionKeys = new FunctionKeysPage(terminal->keys(), *this, m_configuration->page(0), terminal);
     auto *scanDefaults = new ScanDefaults(*this, monitorState->scanRange, m_configuration->page(1), this);
     sequencer->installSettingsPanel(m_configuration->page(2));
     connect(sequencer, &SequencerWorkspace::helpRequested, this, &TForm1::HelpClick);
@@ -33,4 +36,5 @@ void TForm1::createWorkspaces()
     for (Workspace *workspace : std::as_const(m_workspaces))
         m_settingsOwners.append(workspace);
     m_settingsOwners.append(scanDefaults);
+    m_settingsOwners.append(functionKeys);
 }

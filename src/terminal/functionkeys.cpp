@@ -28,6 +28,12 @@ void FunctionKeyTable::setData(int n, const QString &text)
     m_changed[size_t(n - 1)] = true;
 }
 
+void FunctionKeyTable::setKey(int n, const QString &label, const QString &data)
+{
+    setLabel(n, label);
+    setData(n, data);
+}
+
 void FunctionKeyTable::clearChanged()
 {
     std::fill(m_changed.begin(), m_changed.end(), false);

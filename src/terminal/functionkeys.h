@@ -19,11 +19,16 @@ public:
 
     FunctionKeyTable();
 
+    // Key n of the whole table for key 1..64 of set 0..15: key 1 of the second set is key 65.
+    static constexpr int keyNumber(int set, int key) { return set * KeysPerSet + key; }
+
     QString label(int n) const { return m_labels.at(n - 1); }
     QString data(int n) const { return m_data.at(n - 1); }
     bool changed(int n) const { return m_changed.at(size_t(n - 1)); }
     void setLabel(int n, const QString &text);
     void setData(int n, const QString &text);
+    // Both texts of key n at once, marked changed whatever they were before.
+    void setKey(int n, const QString &label, const QString &data);
     void clearChanged();
 
     QString setName(int set) const { return m_setNames.at(set); }   // set 0..15

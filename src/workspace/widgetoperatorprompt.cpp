@@ -29,6 +29,12 @@ OperatorPrompt::Answer WidgetOperatorPrompt::ask(const QString &title, const QSt
     }
 }
 
+bool WidgetOperatorPrompt::confirm(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel, m_parent);
+    return box.exec() == QMessageBox::Ok;
+}
+
 namespace {
 
 QString runFileDialog(QWidget *parent, const OperatorPrompt::FileChoice &choice, QFileDialog::AcceptMode mode)

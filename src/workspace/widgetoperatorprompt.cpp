@@ -29,6 +29,19 @@ OperatorPrompt::Answer WidgetOperatorPrompt::ask(const QString &title, const QSt
     }
 }
 
+bool WidgetOperatorPrompt::confirm(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok | QMessageBox::Cancel, m_parent);
+    return box.exec() == QMessageBox::Ok;
+}
+
+OperatorPrompt::Answer WidgetOperatorPrompt::askDefaultNo(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
 namespace {
 
 QString runFileDialog(QWidget *parent, const OperatorPrompt::FileChoice &choice, QFileDialog::AcceptMode mode)

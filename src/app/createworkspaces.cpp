@@ -21,13 +21,18 @@ void TForm1::createWorkspaces()
     auto *relay = new RelayControl(*this, *monitorState, this);
     auto *terminal = new TerminalWorkspace(*this, this);
     auto *sequencer = new SequencerWorkspace(*this, this);
-    auto *updater = new UpdaterWorkspace(*this, this);
+    auto *updater = new UpdaterWorkspace(*this, m_programmingLinks, this);
     m_configuration = new ConfigurationMenu(*this, this);
     m_workspaces = {digital, analog, relay, terminal, sequencer, updater, m_configuration};
 
     // The pages of the Configuration Menu that belong to other workspaces.
     auto *scanDefaults = new ScanDefaults(*this, monitorState->scanRange, m_configuration->page(1), this);
     sequencer->installSettingsPanel(m_configuration->page(2));
+    // The updater's range choosers show and set the bus scan's range.
+    updater->setScanRange({[monitorState] { return monitorState->scanRange.firstText(); },
+                           [monitorState] { return monitorState->scanRange.lastText(); },
+                           [scanDefaults](const QString &text) { scanDefaults->setFirstText(text); },
+                           [scanDefaults](const QString &text) { scanDefaults->setLastText(text); }});
     connect(sequencer, &SequencerWorkspace::helpRequested, this, &TForm1::HelpClick);
 
     for (Workspace *workspace : std::as_const(m_workspaces))

@@ -78,7 +78,7 @@ UpdaterTask FlashUpdater::search(SearchKind kind)
 {
     const bool all = kind == SearchKind::All;
     SearchActive = true;
-    RxData.clear();
+    clearRx();
     OpenDiscoveryPort();
     if (!ProgrammingPortOpen && !m_port)
         OpenCloseClick();

@@ -16,6 +16,16 @@ constexpr int ProgrammingRate = 115200;
 // With no discovery button checked (a hand-edited settings file), the default choice's rate.
 constexpr int DefaultDiscoveryRate = 9600;
 
+// What the updater has when it was given no port: a device that never opens.
+class AbsentLink : public ProgrammingLink
+{
+public:
+    bool openPort(int, int) override { return false; }
+    void closePort() override {}
+    bool isOpen() const override { return false; }
+    void sendBytes(const QByteArray &) override {}
+};
+
 const QString OpenCloseName = QStringLiteral("OpenClose");
 const QString TestLoaderName = QStringLiteral("TestLoaderCon");
 
@@ -24,6 +34,8 @@ const QString TestLoaderName = QStringLiteral("TestLoaderCon");
 FlashUpdater::FlashUpdater(ProgrammingLinkFactory makeLink, OperatorPrompt &prompt, QObject *parent)
     : QObject(parent), m_makeLink(std::move(makeLink)), m_prompt(prompt)
 {
+    if (!m_makeLink)
+        m_makeLink = [] { return std::make_unique<AbsentLink>(); };
 }
 
 FlashUpdater::~FlashUpdater()
@@ -126,9 +138,16 @@ void FlashUpdater::send(const QByteArray &bytes)
 void FlashUpdater::received(const QByteArray &bytes)
 {
     RxData += bytes;
+    Q_EMIT rxDataChanged();
     if (AckPending && bytes.contains(LoaderCommands::Ack))
         AckPending = false;
     resumeIfDone();
+}
+
+void FlashUpdater::clearRx()
+{
+    RxData.clear();
+    Q_EMIT rxDataChanged();
 }
 
 // Waits
@@ -165,7 +184,7 @@ FlashUpdater::Wait FlashUpdater::waitForReply(int ticks)
 
 FlashUpdater::Wait FlashUpdater::exchange(const QByteArray &command, int ticks)
 {
-    RxData.clear();
+    clearRx();
     send(command);
     return waitTicks(ticks);
 }
@@ -200,7 +219,7 @@ UpdaterTask FlashUpdater::testLoader()
 {
     LoaderFound = false;
     WaitTicks = 20;
-    RxData.clear();
+    clearRx();
     if (!ProgrammingPortOpen && !m_port)
         OpenCloseClick();
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -227,7 +246,7 @@ UpdaterTask FlashUpdater::enterLoader(QString entry)
         OpenDiscoveryPort();
         co_await waitTicks(5);
         if (ProgrammingPortOpen) {
-            RxData.clear();
+            clearRx();
             send(LoaderCommands::loaderSelect(entry));
             co_await waitForReply(50);
             if (!RxData.isEmpty()) {
@@ -259,7 +278,7 @@ void FlashUpdater::Button16Click(const std::optional<FileChoice> &file)
     if (busy())
         return;
     Q_EMIT progStatusCleared();
-    RxData.clear();
+    clearRx();
     if (!file) {
         m_prompt.showMessage(QStringLiteral("Error!"), QStringLiteral("You Must First Select A File"));
         return;
@@ -380,7 +399,7 @@ UpdaterTask FlashUpdater::sendFirmwareLines()
             continue;
         AckPending = true;
         WaitTicks = 20;
-        RxData.clear();
+        clearRx();
         send(Firmware::lineBytes(lines.at(i)));
         Q_EMIT tickPhaseRestarted();
         Q_EMIT progressPosition(++position);

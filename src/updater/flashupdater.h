@@ -105,6 +105,8 @@ Q_SIGNALS:
     void focusRequested();
     // The tick's phase starts again, so a line's 20 ticks count from its send.
     void tickPhaseRestarted();
+    // RxData was emptied or took received bytes.
+    void rxDataChanged();
 
 private:
     enum class SearchKind { All, Range };
@@ -126,6 +128,7 @@ private:
     void send(const QByteArray &bytes);
     void resumeIfDone();
     void received(const QByteArray &bytes);
+    void clearRx();
     void start(UpdaterTask task);
 
     void openProgrammingPort(int rate);

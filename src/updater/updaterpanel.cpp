@@ -22,6 +22,8 @@
 #include <QStyle>
 #include <QTableWidget>
 
+#include <utility>
+
 namespace {
 
 constexpr int PathRole = Qt::UserRole;
@@ -194,8 +196,19 @@ void UpdaterWorkspace::buildFileControls()
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    connect(m_grid, &QTableWidget::cellClicked, this, [this](int row, int) { PrgFileListClick(row); });
-    connect(m_grid, &QTableWidget::currentCellChanged, this, [this](int row, int) { PrgFileListClick(row); });
+    // A row chosen by mouse or keyboard is taken once; a click on the row already chosen
+    // takes the file again, as it may have changed on the disk.
+    connect(m_grid, &QTableWidget::itemSelectionChanged, this, [this] {
+        const QList<QTableWidgetSelectionRange> ranges = m_grid->selectedRanges();
+        if (ranges.isEmpty())
+            return;
+        m_rowJustChosen = true;
+        PrgFileListClick(ranges.constFirst().topRow());
+    });
+    connect(m_grid, &QTableWidget::cellClicked, this, [this](int row, int) {
+        if (!std::exchange(m_rowJustChosen, false))
+            PrgFileListClick(row);
+    });
 
     // The names the folder holds; the grid over it is what the operator sees.
     m_files = new QListWidget(root);

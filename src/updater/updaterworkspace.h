@@ -111,6 +111,7 @@ private:
     ScanRangeAccess m_scanRange;
     QString m_folder;
     QTimer *m_flashTimer = nullptr;     // FlashPrgTimer, 20 ms from start to end
+    bool m_rowJustChosen = false;       // the grid's selection took the row the click is on
 
     QList<QRadioButton *> m_programmingRates;   // BAUDX0..BAUDX3
     QList<QRadioButton *> m_discoveryRates;     // BAUDAX00..BAUDAX07

@@ -235,6 +235,22 @@ private Q_SLOTS:
         QVERIFY(!bench.updater.busy());
     }
 
+    // Leaving the workspace stops a search after its address and closes the port, which
+    // the search does not open again behind the hidden panel.
+    void leavingTheWorkspaceStopsASearch()
+    {
+        UpdaterBench bench;
+        bench.updater.SearchBoardsClick();
+        bench.tick(2);
+        bench.updater.workspaceLeft();
+        QCOMPARE(bench.connected.constLast(), QStringLiteral("Status: Ready"));
+        QVERIFY(bench.runToIdle());
+        QCOMPARE(bench.line.portEvents(), (QList<QByteArray>{"open 3 9600", "close"}));
+        QCOMPARE(bench.line.sends(), QList<QByteArray>{")*L00"});
+        QCOMPARE(bench.captionsOf("SearchBoards").constLast(), QStringLiteral("Search All"));
+        QVERIFY(!bench.updater.programmingPortExists());
+    }
+
     // With the loader already running the lines follow the first loader test, each one
     // tick after the acknowledgement of the one before; no ")*LOC", "L" or "^FP" is sent.
     void downloadFindsLoaderAtOnce()

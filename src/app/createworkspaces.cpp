@@ -33,6 +33,7 @@ void TForm1::createWorkspaces()
                            [monitorState] { return monitorState->scanRange.lastText(); },
                            [scanDefaults](const QString &text) { scanDefaults->setFirstText(text); },
                            [scanDefaults](const QString &text) { scanDefaults->setLastText(text); }});
+    connect(updater, &UpdaterWorkspace::rescanRequested, this, [this] { PortSel(QStringLiteral("Rescan")); });
     connect(sequencer, &SequencerWorkspace::helpRequested, this, &TForm1::HelpClick);
 
     for (Workspace *workspace : std::as_const(m_workspaces))

@@ -281,6 +281,16 @@ private Q_SLOTS:
         clickItem(boards, 0);
         QCOMPARE(c->workspace->updater().SelectedBoardType, QStringLiteral("AB12"));
         QCOMPARE(c->connected(), QStringLiteral("Status: Ready"));
+
+        // An edit of the range on the Scan Defaults page shows on the next entry.
+        c->find<QLineEdit>("FSCANADR")->setText(QStringLiteral("2a"));
+        c->find<QLineEdit>("LSCANADR")->setText(QStringLiteral("C0"));
+        auto *strip = c->find<QTabBar>("TabControl1");
+        const int updaterTab = strip->currentIndex();
+        strip->setCurrentIndex(strip->count() - 1);
+        strip->setCurrentIndex(updaterTab);
+        QCOMPARE(first->currentText(), QStringLiteral("2A"));
+        QCOMPARE(last->currentText(), QStringLiteral("C0"));
     }
 
     // A download through the panel: the progress panel and the status memo while the lines

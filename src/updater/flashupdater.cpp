@@ -4,8 +4,6 @@
 #include "updater/loadercommands.h"
 #include "workspace/operatorprompt.h"
 
-#include <QPointer>
-
 #include <array>
 
 namespace {

@@ -41,7 +41,6 @@ public:
 
     // What the steps read from the panel at the moment they need it.
     QString portText = QStringLiteral("COM1");       // SB1: "COM" and the port number
-    std::optional<int> programmingRateIndex = 3;     // BAUDX0..BAUDX3
     std::optional<int> discoveryRateIndex = 3;       // BAUDAX00..BAUDAX07
     std::function<QString()> selectedBoardEntry;     // ListBox1's selected entry, empty when none
     std::function<int()> scanFirst;                  // FSCANADR as a number
@@ -70,6 +69,7 @@ public:
     void OpenCloseClick();
     void OpenDiscoveryPort();
     void CloseProgrammingPort();
+    // 115200 whichever programming button is checked: the others are disabled.
     int programmingRate() const;
     int discoveryRate() const;
 

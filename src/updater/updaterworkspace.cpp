@@ -142,7 +142,6 @@ void UpdaterWorkspace::showRates()
 {
     checkOnly(m_programmingRates, m_settings.programmingRate);
     checkOnly(m_discoveryRates, m_settings.discoveryRate);
-    m_updater->programmingRateIndex = m_settings.programmingRate;
     m_updater->discoveryRateIndex = m_settings.discoveryRate;
 }
 
@@ -150,7 +149,6 @@ void UpdaterWorkspace::BaudClick()
 {
     m_settings.programmingRate = checkedIndex(m_programmingRates);
     m_settings.discoveryRate = checkedIndex(m_discoveryRates);
-    m_updater->programmingRateIndex = m_settings.programmingRate;
     m_updater->discoveryRateIndex = m_settings.discoveryRate;
     m_updater->CloseProgrammingPort();
 }

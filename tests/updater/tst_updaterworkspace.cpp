@@ -205,6 +205,27 @@ private Q_SLOTS:
         QCOMPARE(SettingsFile(m_ini).readString("BAUDX", {}), QStringLiteral("3"));
     }
 
+    // A disabled programming rate chosen by hand in the settings file is shown checked, and
+    // the programming port still opens at 115200; the choice is written back as it was.
+    void disabledProgrammingRateOpensAt115200_data()
+    {
+        QTest::addColumn<int>("baudx");
+        QTest::newRow("BAUDX=0 (9600)") << 0;
+        QTest::newRow("BAUDX=1 (19200)") << 1;
+        QTest::newRow("BAUDX=2 (38400)") << 2;
+    }
+    void disabledProgrammingRateOpensAt115200()
+    {
+        QFETCH(int, baudx);
+        auto c = open("BAUDX=" + QByteArray::number(baudx) + "\r\n");
+        QVERIFY(c->find<QRadioButton>(qPrintable(QStringLiteral("BAUDX%1").arg(baudx)))->isChecked());
+        c->find<QPushButton>("OpenClose")->click();
+        QCOMPARE(c->line.portEvents(), QList<QByteArray>{"open 1 115200"});
+        c->window->close();
+        c.reset();
+        QCOMPARE(SettingsFile(m_ini).readString("BAUDX", {}), QString::number(baudx));
+    }
+
     // The grid lists the folder's firmware files newest first with their dates and one empty
     // row; the empty row changes nothing; a file click takes its name and type; REFRESH and a
     // folder change read the files again, and the folder is saved as STARTIN.

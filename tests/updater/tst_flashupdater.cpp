@@ -298,6 +298,23 @@ private Q_SLOTS:
                  (QStringList{"FAILED: 3 OF 3 LINES NOT ACKNOWLEDGED (FIRST: LINE 2)", "DONE."}));
     }
 
+    // The port closed under a running download (a rate button's click): the lines left go
+    // nowhere, and the end says so instead of claiming success.
+    void portClosedDuringDownload()
+    {
+        UpdaterBench bench;
+        bench.line.responder = runningLoader;
+        bench.updater.Button16Click(firmware(QStringLiteral("fw.hex"), numberedLines(10)));
+        // The CR of the loader test and lines 1 to 4; line 4 waits for its 0x06.
+        QVERIFY(bench.clock.runUntil([&] { return bench.line.sends().size() == 5; }));
+        bench.updater.CloseProgrammingPort();
+        QVERIFY(bench.runToIdle());
+        QCOMPARE(bench.line.sends().size(), 5);
+        QVERIFY(bench.status.contains("FAILED: 7 OF 10 LINES NOT ACKNOWLEDGED (FIRST: LINE 4)"));
+        QCOMPARE(bench.status.constLast(), QStringLiteral("DONE."));
+        QVERIFY(!bench.updater.ProgrammingActive);
+    }
+
     // Some lines acknowledged, some not: the count and the first line number.
     void downloadWithMissedAcknowledgements()
     {

@@ -22,7 +22,7 @@ void TForm1::createWorkspaces()
     auto *relay = new RelayControl(*this, *monitorState, this);
     auto *terminal = new TerminalWorkspace(*this, this);
     auto *sequencer = new SequencerWorkspace(*this, this);
-    auto *updater = new UpdaterWorkspace(*this, this);
+    auto *updater = new UpdaterWorkspace(*this, m_programmingLinks, this);
     m_configuration = new ConfigurationMenu(*this, this);
     m_workspaces = {digital, analog, relay, terminal, sequencer, updater, m_configuration};
 
@@ -31,6 +31,12 @@ void TForm1::createWorkspaces()
     auto *functionKeys = new FunctionKeysPage(terminal->keys(), *this, m_configuration->page(0), terminal);
     auto *scanDefaults = new ScanDefaults(*this, monitorState->scanRange, m_configuration->page(1), this);
     sequencer->installSettingsPanel(m_configuration->page(2));
+    // The updater's range choosers show and set the bus scan's range.
+    updater->setScanRange({[monitorState] { return monitorState->scanRange.firstText(); },
+                           [monitorState] { return monitorState->scanRange.lastText(); },
+                           [scanDefaults](const QString &text) { scanDefaults->setFirstText(text); },
+                           [scanDefaults](const QString &text) { scanDefaults->setLastText(text); }});
+    connect(updater, &UpdaterWorkspace::rescanRequested, this, [this] { PortSel(QStringLiteral("Rescan")); });
     connect(sequencer, &SequencerWorkspace::helpRequested, this, &TForm1::HelpClick);
 
     for (Workspace *workspace : std::as_const(m_workspaces))

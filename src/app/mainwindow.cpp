@@ -35,7 +35,8 @@ TForm1::TForm1(ConsoleSetup setup)
     : m_settingsPath(setup.settingsPath.isEmpty() ? settingsFilePath() : setup.settingsPath),
       m_prompt(std::move(setup.prompt)),
       m_portMap(setup.portMap),
-      m_discoverDevices(std::move(setup.discoverDevices))
+      m_discoverDevices(std::move(setup.discoverDevices)),
+      m_programmingLinks(std::move(setup.programmingLinks))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("KELDAN - V4.7 (09-23-06) - I/O VANTOR"));

@@ -6,6 +6,7 @@
 #include "serial/portenumerator.h"
 #include "serial/portmap.h"
 #include "serial/serialdevice.h"
+#include "updater/programminglink.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -34,6 +35,7 @@ struct ConsoleSetup
     std::shared_ptr<PortMap> portMap;              // empty: a new map loaded from the settings file
     std::function<QStringList()> discoverDevices;  // empty: the machine's serial devices
     std::unique_ptr<OperatorPrompt> prompt;        // empty: real message boxes
+    ProgrammingLinkFactory programmingLinks;       // the updater's port; empty: no port opens
 };
 
 // The main window: start-up panel, workspace strip and status bar. It owns one object per
@@ -114,6 +116,7 @@ private:
     std::unique_ptr<OperatorPrompt> m_prompt;
     std::shared_ptr<PortMap> m_portMap;
     std::function<QStringList()> m_discoverDevices;
+    ProgrammingLinkFactory m_programmingLinks;
     MainPort *m_mainPort = nullptr;
 
     QWidget *m_startUpPanel = nullptr;

@@ -21,8 +21,11 @@ public:
     virtual void showMessage(const QString &title, const QString &text) = 0;
     // A Yes/No question (with Cancel when asked for).
     virtual Answer ask(const QString &title, const QString &text, bool withCancel) = 0;
-    // A box with OK and Cancel; true for OK. A prompt without such a box asks Yes or No.
+    // An OK/Cancel box with a warning; true for OK. Scripted prompts answer it as a question,
+    // Yes standing for OK.
     virtual bool confirm(const QString &title, const QString &text) { return ask(title, text, false) == Answer::Yes; }
+    // A Yes/No question whose default button is No, for a step that is hard to undo.
+    virtual Answer askDefaultNo(const QString &title, const QString &text) { return ask(title, text, false); }
 
     // The choosers. A prompt that offers none answers as if the operator cancelled.
     // filter is in Qt's form ("Text files (*.txt *.TXT)"); an empty result means cancelled.

@@ -31,8 +31,15 @@ OperatorPrompt::Answer WidgetOperatorPrompt::ask(const QString &title, const QSt
 
 bool WidgetOperatorPrompt::confirm(const QString &title, const QString &text)
 {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel, m_parent);
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok | QMessageBox::Cancel, m_parent);
     return box.exec() == QMessageBox::Ok;
+}
+
+OperatorPrompt::Answer WidgetOperatorPrompt::askDefaultNo(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
 namespace {

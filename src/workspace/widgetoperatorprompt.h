@@ -10,6 +10,7 @@ public:
     void showMessage(const QString &title, const QString &text) override;
     Answer ask(const QString &title, const QString &text, bool withCancel) override;
     bool confirm(const QString &title, const QString &text) override;
+    Answer askDefaultNo(const QString &title, const QString &text) override;
     QString chooseOpenFile(const FileChoice &choice) override;
     QString chooseSaveFile(const FileChoice &choice) override;
     std::optional<FontChoice> chooseFont(const QString &title, const FontChoice &current) override;

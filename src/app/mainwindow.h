@@ -6,6 +6,7 @@
 #include "serial/portenumerator.h"
 #include "serial/portmap.h"
 #include "serial/serialdevice.h"
+#include "serial/tsiodevice.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -34,6 +35,7 @@ struct ConsoleSetup
     std::shared_ptr<PortMap> portMap;              // empty: a new map loaded from the settings file
     std::function<QStringList()> discoverDevices;  // empty: the machine's serial devices
     std::unique_ptr<OperatorPrompt> prompt;        // empty: real message boxes
+    TSIODeviceOpener threadedDevices;              // empty: the threaded port's devices through the port map
 };
 
 // The main window: start-up panel, workspace strip and status bar. It owns one object per
@@ -80,12 +82,15 @@ public:
     void PortSel(const QString &caption);
     void BaudSel(const QString &caption);
     void ComSpecClick(const QString &caption);
-    // Probes COM1..COM(count - 1) on the line thread and rebuilds the port menu.
+    // Probes COM1..COM(count - 1) with the threaded port, off this thread, then rebuilds
+    // the port menu, hands the ports that opened to every workspace and runs done.
     void EnumeratePorts(int count, std::function<void()> done = {});
 
 Q_SIGNALS:
     // Start-up has shown the workspaces (the end of RetrieveSettings).
     void startupFinished();
+    // An enumeration has rebuilt the port menu; ports are those that opened ("COM1", ...).
+    void portsEnumerated(const QStringList &ports);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -103,6 +108,7 @@ private:
     void chooseStartWorkspace(const SettingsFile &file);
     void showWorkspace(Workspace *target);
     void setPortMenuItems(const QList<PortMenuItem> &items);
+    void showEnumeration(const QStringList &probed);
     void showMenuUnder(QMenu *menu, QWidget *field);
     void readLineSettings(const SettingsFile &file);
     // SB1 names another port: the workspaces that show it follow.
@@ -114,6 +120,7 @@ private:
     std::unique_ptr<OperatorPrompt> m_prompt;
     std::shared_ptr<PortMap> m_portMap;
     std::function<QStringList()> m_discoverDevices;
+    TSIODeviceOpener m_threadedDevices;
     MainPort *m_mainPort = nullptr;
 
     QWidget *m_startUpPanel = nullptr;

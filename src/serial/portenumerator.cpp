@@ -1,6 +1,7 @@
 #include "serial/portenumerator.h"
 
 #include "serial/serialdevice.h"
+#include "serial/tsiocommport.h"
 
 namespace {
 
@@ -25,6 +26,19 @@ QStringList probePorts(SerialDriver &driver, int count)
         }
         device.reset();   // closed before the next one opens
         result << (usable ? QStringLiteral("COM%1") : QStringLiteral("xCOM%1")).arg(n);
+    }
+    return result;
+}
+
+QStringList probeThreadedPorts(const TSIODeviceOpener &opener, int count)
+{
+    constexpr qint32 ProbeRate = 9600;
+    TSIOCommPort port(opener);
+    QStringList result;
+    for (int n = 1; n < count; ++n) {
+        const bool opened = port.OpenPort(n, ProbeRate);
+        port.ClosePort();   // before the next one opens
+        result << (opened ? QStringLiteral("COM%1") : QStringLiteral("xCOM%1")).arg(n);
     }
     return result;
 }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "serial/tsiodevice.h"
+
 class SerialDriver;
 
 // Which ports exist, found by opening each one. probePorts runs as a line job (it opens
@@ -13,6 +15,13 @@ class SerialDriver;
 // RTS off, and closes each again. Gives "COM<n>" for a port that opened and "xCOM<n>" for
 // one that did not (absent, or held by another program or by this one's main port).
 QStringList probePorts(SerialDriver &driver, int count);
+
+// The same probe through the threaded port, as EnumeratePorts makes it: one temporary
+// TSIOCommPort opens COM1 to COM(count - 1) in turn at 9600 8N1, DTR and RTS off, both
+// queues purged, its two workers started and stopped, and closes each again. Blocks the
+// calling thread meanwhile, so it runs off the user-interface thread (a line job): on
+// the line thread it never meets an open of the main port half-way.
+QStringList probeThreadedPorts(const TSIODeviceOpener &opener, int count);
 
 struct PortMenuItem
 {

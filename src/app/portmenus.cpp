@@ -86,17 +86,9 @@ void TForm1::EnumeratePorts(int count, std::function<void()> done)
     // main port holds is simply not available). The result comes back with done, which
     // runs even when a workspace change cancelled the job: a job dropped before it ran is
     // posted again, one that ran is shown.
-    struct Result
-    {
-        bool ran = false;
-        QStringList probed;
-    };
-    auto result = std::make_shared<Result>();
+    auto result = std::make_shared<PortProbeResult>();
     m_mainPort->line().post(
-        [opener = m_threadedDevices, count, result](LineContext &) {
-            result->probed = probeThreadedPorts(opener, count);
-            result->ran = true;
-        },
+        portProbeJob(m_threadedDevices, count, result),
         [this, count, result, done = std::move(done)]() mutable {
             if (!result->ran) {
                 EnumeratePorts(count, std::move(done));

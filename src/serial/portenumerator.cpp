@@ -43,6 +43,14 @@ QStringList probeThreadedPorts(const TSIODeviceOpener &opener, int count)
     return result;
 }
 
+LineThread::Job portProbeJob(TSIODeviceOpener opener, int count, std::shared_ptr<PortProbeResult> result)
+{
+    return [opener = std::move(opener), count, result = std::move(result)](LineContext &) {
+        result->probed = probeThreadedPorts(opener, count);
+        result->ran = true;
+    };
+}
+
 PortMenuModel buildPortMenu(const QStringList &probed)
 {
     PortMenuModel model;

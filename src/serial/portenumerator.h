@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+#include "serial/linethread.h"
 #include "serial/tsiodevice.h"
 
 class SerialDriver;
@@ -22,6 +25,16 @@ QStringList probePorts(SerialDriver &driver, int count);
 // calling thread meanwhile, so it runs off the user-interface thread (a line job): on
 // the line thread it never meets an open of the main port half-way.
 QStringList probeThreadedPorts(const TSIODeviceOpener &opener, int count);
+
+// What the enumeration's line job leaves: ran is set once it has run (a job dropped from
+// the queue by a workspace change never does).
+struct PortProbeResult
+{
+    bool ran = false;
+    QStringList probed;
+};
+// The line job of an enumeration: probeThreadedPorts into *result.
+LineThread::Job portProbeJob(TSIODeviceOpener opener, int count, std::shared_ptr<PortProbeResult> result);
 
 struct PortMenuItem
 {

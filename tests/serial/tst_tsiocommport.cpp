@@ -85,6 +85,7 @@ private Q_SLOTS:
     void closingRunningWorkersReturns();
     void aVanishedDeviceEndsTheReader();
     void aFailedWriteShowsItsBoxAndWaitsForIt();
+    void closingWhileTheBoxIsUpDoesNotHang();
     void aRefusedConfigurationLeavesNoWorkers();
 };
 
@@ -294,6 +295,23 @@ void TSIOCommPortTest::aFailedWriteShowsItsBoxAndWaitsForIt()
     QTRY_VERIFY_WITH_TIMEOUT(f.order.contains("3028"), ArrivalMs);
     QVERIFY(f.order.indexOf("box") < f.order.indexOf("3028"));
     f.port.ClosePort();
+}
+
+void TSIOCommPortTest::closingWhileTheBoxIsUpDoesNotHang()
+{
+    // The box runs on the owner's thread while the writer waits for it; a workspace change
+    // made meanwhile closes the port, which must not wait for a box that is still up.
+    PtyPort f;
+    bool closedInBox = false;
+    f.port.setErrorReporter([&](const QString &) {
+        f.port.ClosePort();
+        closedInBox = !f.port.isOpen();
+    });
+    QVERIFY(f.port.OpenPort(1, 9600));
+    f.sim.dropDevice();
+    QVERIFY(f.port.SendBytes("x"));
+    QTRY_VERIFY_WITH_TIMEOUT(closedInBox, ArrivalMs);
+    QVERIFY(f.port.OpenPort(1, 9600) == false);   // the device has gone for good
 }
 
 void TSIOCommPortTest::aRefusedConfigurationLeavesNoWorkers()

@@ -1,6 +1,7 @@
 // The threaded port on pseudo-terminals played by the simulated bus in this process, and
 // on the fake device where a pseudo-terminal cannot show a case (a refused configuration).
 
+#include "boardsim/loaders.h"
 #include "boardsim/responder.h"
 #include "boardsim/scriptfile.h"
 #include "boardsim/simline.h"
@@ -10,8 +11,13 @@
 #include "serial/qtserialdriver.h"
 #include "serial/tsiocommport.h"
 
+#include <QFile>
 #include <QSignalSpy>
+#include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
+
+#include <atomic>
 
 using namespace std::chrono_literals;
 
@@ -87,6 +93,8 @@ private Q_SLOTS:
     void aFailedWriteShowsItsBoxAndWaitsForIt();
     void closingWhileTheBoxIsUpDoesNotHang();
     void aRefusedConfigurationLeavesNoWorkers();
+    void aLoaderTakesTheDemoFirmwareLineByLine();
+    void aDropLoaderTakesTheLineAwayMidFile();
 };
 
 void TSIOCommPortTest::opensConfiguresAndCloses()
@@ -342,6 +350,88 @@ void TSIOCommPortTest::aRefusedConfigurationLeavesNoWorkers()
     QCOMPARE(line->takeWritten(4, 5s), QByteArray("ping"));
     QVERIFY(line->feed("pong"));
     QTRY_COMPARE_WITH_TIMEOUT(port.ReceivedLength(), 4, ArrivalMs);
+}
+
+namespace {
+
+// The demo firmware's lines the updater sends: all but the comments.
+QByteArrayList demoFirmwareLines()
+{
+    QFile file(QStringLiteral(DEMO_FIRMWARE));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArrayList lines;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const QByteArray text = line.trimmed();
+        if (!text.isEmpty() && !text.startsWith(';'))
+            lines << text;
+    }
+    return lines;
+}
+
+// Sends each line with its CR and waits for the 0x06 in what the reader takes; the number
+// of lines acknowledged, stopping at the first that is not (or when the line is lost).
+int sendAcknowledged(PtyPort &f, const QByteArrayList &lines)
+{
+    int acknowledged = 0;
+    for (const QByteArray &line : lines) {
+        if (!f.port.SendBytes(line + '\r'))
+            break;
+        QByteArray reply;
+        QElapsedTimer waited;
+        waited.start();
+        while (!reply.contains('\x06') && !f.port.lost() && waited.elapsed() < ArrivalMs) {
+            QTest::qWait(5);
+            reply += f.port.TakeReceived();
+        }
+        if (!reply.contains('\x06'))
+            break;
+        ++acknowledged;
+    }
+    return acknowledged;
+}
+
+} // namespace
+
+void TSIOCommPortTest::aLoaderTakesTheDemoFirmwareLineByLine()
+{
+    const QByteArrayList lines = demoFirmwareLines();
+    QVERIFY(lines.size() > 10);
+    auto loader = boardsim::makeLoader(QStringLiteral("11:loader"));
+    PtyPort f(loader);
+    f.sim.setBaud(115200);
+    QVERIFY(f.port.OpenPort(1, 115200));
+    QVERIFY(f.port.SendBytes(")*LOC(11H)"));
+    QTRY_COMPARE_WITH_TIMEOUT(f.port.ReceivedLength(), 14, ArrivalMs);
+    QCOMPARE(f.port.TakeReceived().mid(6, 2), QByteArray("11"));
+    QCOMPARE(sendAcknowledged(f, lines), lines.size());
+    QCOMPARE(loader->lines(), lines);
+}
+
+void TSIOCommPortTest::aDropLoaderTakesTheLineAwayMidFile()
+{
+    const QByteArrayList lines = demoFirmwareLines();
+    auto loader = boardsim::makeLoader(QStringLiteral("15:drop-loader:4"));
+    std::atomic<bool> dropAsked{false};
+    loader->setDropHandler([&] { dropAsked = true; });
+    PtyPort f(loader);
+    QSignalSpy lost(&f.port, &TSIOCommPort::lineLost);
+    // A line sent before the loss has reached this thread fails its write: that box is
+    // answered here, whether it comes or not.
+    f.port.setErrorReporter([](const QString &) {});
+    QVERIFY(f.port.OpenPort(1, 9600));
+    // The loader asks on the line thread; the line's owner drops it.
+    QTimer dropper;
+    connect(&dropper, &QTimer::timeout, this, [&] {
+        if (dropAsked && !f.sim.isDropped())
+            f.sim.dropDevice();
+    });
+    dropper.start(1);
+    const int acknowledged = sendAcknowledged(f, lines);
+    QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 1, ArrivalMs);
+    QVERIFY(acknowledged <= 4);
+    QCOMPARE(loader->lines().size(), 4);
+    QCOMPARE(loader->lines(), lines.mid(0, 4));
 }
 
 QTEST_GUILESS_MAIN(TSIOCommPortTest)

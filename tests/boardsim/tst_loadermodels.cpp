@@ -209,11 +209,19 @@ void TestLoaderModels::aDropLoaderAsksForTheDropOnceAfterItsLines()
     b.loader(0x15)->setDropHandler([&] { ++drops; });
     QCOMPARE(b.send(":00000001FF\r"), QByteArray("\x06"));
     QCOMPARE(drops, 0);
-    QCOMPARE(b.send(":00000001FF\r"), QByteArray("\x06"));
+    QCOMPARE(b.send(":00000001FF\r"), QByteArray());   // the line goes as line 2 ends
     QCOMPARE(drops, 1);
     QVERIFY(b.loader(0x15)->dropRequested());
-    b.send(":00000001FF\r");
+    // Gone: nothing more is heard or answered, and the drop is asked once.
+    QCOMPARE(b.send("\r"), QByteArray());
+    QCOMPARE(b.send(":00000001FF\r"), QByteArray());
     QCOMPARE(drops, 1);
+    QCOMPARE(b.loader(0x15)->lines().size(), 2);
+    // Back at its link, it counts afresh.
+    b.loader(0x15)->lineRestored();
+    QCOMPARE(b.send(":00000001FF\r"), QByteArray("\x06"));
+    QCOMPARE(b.send(":00000001FF\r"), QByteArray());
+    QCOMPARE(drops, 2);
 }
 
 void TestLoaderModels::theDemoFirmwareIsIntelHexOfTheDemoType()

@@ -90,6 +90,14 @@ bool LoaderBoard::dropRequested() const
     return m_dropRequested;
 }
 
+void LoaderBoard::lineRestored()
+{
+    std::lock_guard lock(m_mutex);
+    m_dropRequested = false;
+    m_linesSinceStart = 0;
+    m_pending.clear();
+}
+
 QByteArray LoaderBoard::onByte(char byte, Clock::time_point when)
 {
     QByteArray bytes;
@@ -108,6 +116,9 @@ QList<Reply> LoaderBoard::respond(char byte, Clock::time_point when)
         if (m_lastByte && when - *m_lastByte > InterBytePause)
             m_pending.clear();
         m_lastByte = when;
+        // A loader that has dropped its line hears nothing more, whoever drops it and when.
+        if (m_dropRequested)
+            return {};
         const bool dropBefore = m_dropRequested;
         replies = m_mode == Mode::Firmware ? firmwareByte(byte) : loaderByte(byte);
         if (m_dropRequested && !dropBefore)
@@ -204,14 +215,14 @@ QList<Reply> LoaderBoard::firmwareLine(const QByteArray &line)
 {
     m_lines.append(line);
     const int number = ++m_linesSinceStart;
-    QList<Reply> replies;
-    if (acknowledgesLine(number)) {
-        ++m_acknowledged;
-        replies.append({QByteArray(1, Ack), m_behaviour.ackLatency});
+    if (m_behaviour.dropAfter && number >= *m_behaviour.dropAfter) {
+        m_dropRequested = true;   // the line goes as this line ends: no 0x06 for it
+        return {};
     }
-    if (m_behaviour.dropAfter && number >= *m_behaviour.dropAfter)
-        m_dropRequested = true;
-    return replies;
+    if (!acknowledgesLine(number))
+        return {};
+    ++m_acknowledged;
+    return {{QByteArray(1, Ack), m_behaviour.ackLatency}};
 }
 
 bool LoaderBoard::acknowledgesLine(int number) const

@@ -70,10 +70,14 @@ public:
     // Lines acknowledged so far (each with 0x06).
     int acknowledged() const;
 
-    // The loader of a drop model calls this, on the line thread, after dropAfter lines;
-    // whoever owns the line then drops it (a responder must not call back into its line).
+    // The loader of a drop model calls this, on the line thread, as its dropAfter-th line
+    // ends (that line gets no 0x06, and the loader hears nothing more); whoever owns the
+    // line then drops it (a responder must not call back into its line).
     void setDropHandler(std::function<void()> handler);
     bool dropRequested() const;
+    // The dropped line is back (a new device at the same link): the loader hears again, and
+    // a drop model counts its lines afresh.
+    void lineRestored();
 
     QByteArray onByte(char byte, Clock::time_point when) override;
     QList<Reply> respond(char byte, Clock::time_point when) override;

@@ -110,6 +110,7 @@ int main(int argc, char *argv[])
 
     std::shared_ptr<boardsim::Responder> responder;
     QStringList busLayout;
+    QList<std::shared_ptr<boardsim::LoaderBoard>> loaders;
     if (boards) {
         // Boards answer after a millisecond unless told otherwise: no board answers at once.
         const auto boardLatency = parser.isSet(latencyOption) ? latency : boardsim::Board::DefaultLatency;
@@ -129,7 +130,6 @@ int main(int argc, char *argv[])
         QStringList loaderDescriptions = parser.values(loaderOption);
         if (parser.isSet(demoBusOption))
             loaderDescriptions = boardsim::demoLoaderDescriptions() + loaderDescriptions;
-        QList<std::shared_ptr<boardsim::LoaderBoard>> loaders;
         for (const QString &description : loaderDescriptions) {
             QString error;
             auto loader = boardsim::makeLoader(description, &error);
@@ -190,13 +190,15 @@ int main(int argc, char *argv[])
     if (!busLayout.isEmpty())
         std::fprintf(stderr, "boardsim: boards %s\n", qPrintable(busLayout.join(QStringLiteral(", "))));
 
-    const auto restore = [&line] {
+    const auto restore = [&line, &loaders] {
         if (!line.isDropped())
             return;
         if (!line.restoreDevice()) {
             std::fprintf(stderr, "boardsim: the device could not come back: %s\n", qPrintable(line.errorString()));
             return;
         }
+        for (const auto &loader : std::as_const(loaders))
+            loader->lineRestored();
         std::printf("%s\n", qPrintable(line.devicePath()));
         std::fflush(stdout);
         std::fprintf(stderr, "boardsim: the device is back: %s\n", qPrintable(line.devicePath()));

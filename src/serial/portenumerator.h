@@ -1,18 +1,19 @@
 #pragma once
 
+#include "serial/linethread.h"
+#include "serial/tsiodevice.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
 
-#include "serial/linethread.h"
-#include "serial/tsiodevice.h"
-
 class SerialDriver;
 
-// Which ports exist, found by opening each one. probePorts runs as a line job (it opens
-// devices); buildPortMenu is plain data for the port menu of the status bar.
+// Which ports exist, found by opening each one. The probes block while they open devices
+// and run as line jobs (portProbeJob is EnumeratePorts'); buildPortMenu is plain data for
+// the port menu of the status bar.
 
 // Opens COM1 to COM(count - 1) one after the other, exclusively, at 9600 8N1 with DTR and
 // RTS off, and closes each again. Gives "COM<n>" for a port that opened and "xCOM<n>" for

@@ -140,6 +140,41 @@ private Q_SLOTS:
         QVERIFY(window->mainPort().portIsOpen());
     }
 
+    void anEnumerationDroppedByAWorkspaceChangeStillRuns()
+    {
+        writeFile(m_dir.filePath(QStringLiteral("dropped.INI")), "[Tester]\r\nNagScreen=1\r\n");
+        auto driver = std::make_unique<FakeSerialDriver>();
+        FakeTSIOPorts ports(driver.get());
+        ports.addPort(3);
+        auto gate = std::make_shared<Gate>();
+        TSIODeviceOpener gated = [inner = ports.opener(), gate](int n) {
+            if (n == 2)
+                gate->pass();
+            return inner(n);
+        };
+        auto window = startConsole(m_dir.filePath(QStringLiteral("dropped.INI")), std::move(driver), nullptr, true,
+                                   gated);
+        QVERIFY(window->mainPort().line().waitIdle(Generous));
+        QSignalSpy enumerated(window.get(), &TForm1::portsEnumerated);
+        {
+            std::lock_guard lock(gate->mutex);
+            gate->armed = true;
+        }
+        // The first enumeration holds the line; the second waits behind it when a
+        // workspace change drops what is queued.
+        int done = 0;
+        window->EnumeratePorts(8, [&] { ++done; });
+        window->EnumeratePorts(127, [&] { ++done; });
+        window->mainPort().stopAndClose();
+        gate->release();
+        QTRY_COMPARE_WITH_TIMEOUT(done, 2, Generous);
+        QCOMPARE(enumerated.count(), 2);
+        QCOMPARE(enumerated.at(0).at(0).toStringList(), QStringList{"COM3"});
+        QCOMPARE(enumerated.at(1).at(0).toStringList(), QStringList{"COM3"});
+        QCOMPARE(captions(find<QMenu>(window.get(), QStringLiteral("PM"))).last(), QStringLiteral("Rescan"));
+        QCOMPARE(captions(find<QMenu>(window.get(), QStringLiteral("PM"))).size(), 10);   // COM1..COM9, Rescan
+    }
+
     void aRescanShowsScanningAndTheWindowKeepsAnswering()
     {
         writeFile(m_dir.filePath(QStringLiteral("rescan.INI")), "[Tester]\r\nNagScreen=1\r\nPORT=COM3\r\n");

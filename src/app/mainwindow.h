@@ -61,6 +61,7 @@ public:
     void setActivityText(const QString &text) override;
     QString activityText() const override;
     void setConnectedText(const QString &text) override;
+    TSIODeviceOpener threadedDevices() const override { return m_threadedDevices; }
 
     // Start-up and shutdown
     void Timer1Timer();

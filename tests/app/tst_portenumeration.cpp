@@ -8,6 +8,7 @@
 #include "serial/fakeserialdriver.h"
 #include "serial/mainport.h"
 #include "serial/qtserialdriver.h"
+#include "serial/tsiocommport.h"
 #include "startconsole.h"
 #include "testfiles.h"
 #include "widgetfind.h"
@@ -112,6 +113,11 @@ private Q_SLOTS:
             QString detail;
             QVERIFY2(QtSerialDriver::openPath(m_lines[n]->devicePath(), error, detail), qPrintable(detail));
         }
+        // What the console lends the workspaces finds the same devices.
+        TSIOCommPort port(window->threadedDevices());
+        QVERIFY(port.OpenPort(12, 115200));
+        QCOMPARE(port.location(), m_dir.filePath(QStringLiteral("ttyS12")));
+        QVERIFY(!port.OpenPort(2, 115200));
     }
 
     void aHeldPortIsNotAvailable()

@@ -7,6 +7,7 @@
 #include "serial/mainport.h"
 #include "serial/portmap.h"
 #include "serial/qtserialdriver.h"
+#include "serial/tsiodevice.h"
 #include "settings/closinggroup.h"
 #include "settings/settingsfile.h"
 #include "settings/settingskeys.h"
@@ -58,6 +59,7 @@ TForm1::TForm1(ConsoleSetup setup)
     if (!driver)
         driver = std::make_unique<QtSerialDriver>(m_portMap);
     m_mainPort = new MainPort(std::move(driver), this);
+    m_threadedDevices = setup.threadedDevices ? std::move(setup.threadedDevices) : qtTSIODevices(m_portMap);
 
     buildStartUpPanel();
     m_status = new StatusBar(this);

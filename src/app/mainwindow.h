@@ -7,6 +7,7 @@
 #include "serial/portmap.h"
 #include "serial/serialdevice.h"
 #include "updater/programminglink.h"
+#include "serial/tsiodevice.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -36,6 +37,7 @@ struct ConsoleSetup
     std::function<QStringList()> discoverDevices;  // empty: the machine's serial devices
     std::unique_ptr<OperatorPrompt> prompt;        // empty: real message boxes
     ProgrammingLinkFactory programmingLinks;       // the updater's port; empty: no port opens
+    TSIODeviceOpener threadedDevices;              // empty: the threaded port's devices through the port map
 };
 
 // The main window: start-up panel, workspace strip and status bar. It owns one object per
@@ -61,6 +63,7 @@ public:
     void setActivityText(const QString &text) override;
     QString activityText() const override;
     void setConnectedText(const QString &text) override;
+    TSIODeviceOpener threadedDevices() const override { return m_threadedDevices; }
 
     // Start-up and shutdown
     void Timer1Timer();
@@ -82,12 +85,15 @@ public:
     void PortSel(const QString &caption);
     void BaudSel(const QString &caption);
     void ComSpecClick(const QString &caption);
-    // Probes COM1..COM(count - 1) on the line thread and rebuilds the port menu.
+    // Probes COM1..COM(count - 1) with the threaded port, off this thread, then rebuilds
+    // the port menu, hands the ports that opened to every workspace and runs done.
     void EnumeratePorts(int count, std::function<void()> done = {});
 
 Q_SIGNALS:
     // Start-up has shown the workspaces (the end of RetrieveSettings).
     void startupFinished();
+    // An enumeration has rebuilt the port menu; ports are those that opened ("COM1", ...).
+    void portsEnumerated(const QStringList &ports);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -105,6 +111,7 @@ private:
     void chooseStartWorkspace(const SettingsFile &file);
     void showWorkspace(Workspace *target);
     void setPortMenuItems(const QList<PortMenuItem> &items);
+    void showEnumeration(const QStringList &probed);
     void showMenuUnder(QMenu *menu, QWidget *field);
     void readLineSettings(const SettingsFile &file);
     // SB1 names another port: the workspaces that show it follow.
@@ -117,6 +124,7 @@ private:
     std::shared_ptr<PortMap> m_portMap;
     std::function<QStringList()> m_discoverDevices;
     ProgrammingLinkFactory m_programmingLinks;
+    TSIODeviceOpener m_threadedDevices;
     MainPort *m_mainPort = nullptr;
 
     QWidget *m_startUpPanel = nullptr;

@@ -81,17 +81,32 @@ void TForm1::setPortMenuItems(const QList<PortMenuItem> &items)
 
 void TForm1::EnumeratePorts(int count, std::function<void()> done)
 {
+    // A line job: off this thread, and in order with the main port's own opens and
+    // closes, so a probe never meets the main port half-way through an open (a port the
+    // main port holds is simply not available). The result comes back with done, which
+    // runs even when a workspace change cancelled the job: a job dropped before it ran is
+    // posted again, one that ran is shown.
+    auto result = std::make_shared<PortProbeResult>();
     m_mainPort->line().post(
-        [this, count](LineContext &ctx) {
-            const QStringList probed = probePorts(ctx.driver, count);
-            ctx.report([this, probed] {
-                const PortMenuModel menu = buildPortMenu(probed);
-                setPortMenuItems(menu.items);
-                for (Workspace *workspace : std::as_const(m_workspaces))
-                    workspace->portsEnumerated(menu.ports);
-            });
-        },
-        std::move(done));
+        portProbeJob(m_threadedDevices, count, result),
+        [this, count, result, done = std::move(done)]() mutable {
+            if (!result->ran) {
+                EnumeratePorts(count, std::move(done));
+                return;
+            }
+            showEnumeration(result->probed);
+            if (done)
+                done();
+        });
+}
+
+void TForm1::showEnumeration(const QStringList &probed)
+{
+    const PortMenuModel menu = buildPortMenu(probed);
+    setPortMenuItems(menu.items);
+    for (Workspace *workspace : std::as_const(m_workspaces))
+        workspace->portsEnumerated(menu.ports);
+    Q_EMIT portsEnumerated(menu.ports);
 }
 
 void TForm1::showPortChoice(const QString &text)

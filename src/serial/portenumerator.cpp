@@ -1,6 +1,7 @@
 #include "serial/portenumerator.h"
 
 #include "serial/serialdevice.h"
+#include "serial/tsiocommport.h"
 
 namespace {
 
@@ -27,6 +28,27 @@ QStringList probePorts(SerialDriver &driver, int count)
         result << (usable ? QStringLiteral("COM%1") : QStringLiteral("xCOM%1")).arg(n);
     }
     return result;
+}
+
+QStringList probeThreadedPorts(const TSIODeviceOpener &opener, int count)
+{
+    constexpr qint32 ProbeRate = 9600;
+    TSIOCommPort port(opener);
+    QStringList result;
+    for (int n = 1; n < count; ++n) {
+        const bool opened = port.OpenPort(n, ProbeRate);
+        port.ClosePort();   // before the next one opens
+        result << (opened ? QStringLiteral("COM%1") : QStringLiteral("xCOM%1")).arg(n);
+    }
+    return result;
+}
+
+LineThread::Job portProbeJob(TSIODeviceOpener opener, int count, std::shared_ptr<PortProbeResult> result)
+{
+    return [opener = std::move(opener), count, result = std::move(result)](LineContext &) {
+        result->probed = probeThreadedPorts(opener, count);
+        result->ran = true;
+    };
 }
 
 PortMenuModel buildPortMenu(const QStringList &probed)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serial/tsiodevice.h"
+
 #include <QString>
 
 #include <functional>
@@ -36,6 +38,10 @@ public:
     // The port and rate fields of the status bar, which choose the next open.
     virtual void setPortField(const QString &text) = 0;    // SB1
     virtual void setBaudField(const QString &text) = 0;    // SB2
+
+    // Where the threaded port (TSIOCommPort) finds its devices: the same [Ports] map as the
+    // main port, or a test's fakes. Empty where the console lends none: every open fails.
+    virtual TSIODeviceOpener threadedDevices() const { return {}; }
 
     virtual void setActivityText(const QString &text) = 0;     // SB5
     virtual QString activityText() const = 0;

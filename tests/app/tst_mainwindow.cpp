@@ -9,6 +9,7 @@
 #include "testfiles.h"
 #include "widgetfind.h"
 #include "serial/fakeserialdriver.h"
+#include "serial/faketsiodevice.h"
 #include "serial/mainport.h"
 
 #include <QCheckBox>
@@ -57,16 +58,20 @@ private:
         bool waitLine() { return window->mainPort().line().waitIdle(5000); }
     };
 
-    // A main window on the settings file ini and a fake driver with the given COM ports,
-    // started (both ticks of Timer1) unless told otherwise.
+    // A main window on the settings file ini and fake drivers with the given COM ports, for
+    // the main port and for the threaded port that enumerates them, started (both ticks of
+    // Timer1) unless told otherwise.
     Console open(const QString &ini, QList<int> ports = {1}, bool start = true)
     {
         auto driver = std::make_unique<FakeSerialDriver>();
-        for (int port : ports)
+        FakeTSIOPorts threaded(driver.get());
+        for (int port : ports) {
             driver->addPort(port);
+            threaded.addPort(port);
+        }
         Console console;
         console.driver = driver.get();
-        console.window = startConsole(ini, std::move(driver), &console.prompt, start);
+        console.window = startConsole(ini, std::move(driver), &console.prompt, start, threaded.opener());
         if (start)
             console.waitLine();
         return console;

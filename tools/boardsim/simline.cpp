@@ -218,6 +218,27 @@ QString SimLine::linkPath() const
     return m_linkPath;
 }
 
+int SimLine::deviceBaud() const
+{
+    termios tio{};
+    if (m_slave < 0 || ::tcgetattr(m_slave, &tio) != 0)
+        return 0;
+    struct Rate
+    {
+        speed_t code;
+        int bits;
+    };
+    static constexpr Rate Rates[] = {{B300, 300},     {B1200, 1200},   {B2400, 2400},   {B4800, 4800},
+                                     {B9600, 9600},   {B19200, 19200}, {B38400, 38400}, {B57600, 57600},
+                                     {B115200, 115200}};
+    const speed_t code = ::cfgetospeed(&tio);
+    for (const Rate &rate : Rates) {
+        if (rate.code == code)
+            return rate.bits;
+    }
+    return -1;
+}
+
 void SimLine::setBaud(int baud)
 {
     std::lock_guard lock(m_mutex);

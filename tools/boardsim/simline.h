@@ -60,6 +60,10 @@ public:
     // as fast as the pseudo-terminal takes bytes. 9600 until set.
     void setBaud(int baud);
     int baud() const;
+    // The rate the program last set on the device (its termios, which a pseudo-terminal
+    // keeps but does not pace by): 300 to 115200; -1 for another rate, 0 when not open.
+    // Belongs to the owning thread, like devicePath().
+    int deviceBaud() const;
 
     // Who answers from now on; null leaves the line silent. Once this returns, the
     // previous responder is offered no further byte.

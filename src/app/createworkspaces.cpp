@@ -29,6 +29,8 @@ void TForm1::createWorkspaces()
     auto *scanDefaults = new ScanDefaults(*this, monitorState->scanRange, m_configuration->page(1), this);
     sequencer->installSettingsPanel(m_configuration->page(2));
     connect(sequencer, &SequencerWorkspace::helpRequested, this, &TForm1::HelpClick);
+    terminal->installConfigurationPages(m_configuration->page(3), m_configuration->page(4));
+    connect(terminal, &TerminalWorkspace::entered, m_configuration, &ConfigurationMenu::showFirstNote);
 
     for (Workspace *workspace : std::as_const(m_workspaces))
         m_settingsOwners.append(workspace);

@@ -191,6 +191,32 @@ public:
         return int(std::min<qint64>(m_port.bytesAvailable(), std::numeric_limits<int>::max()));
     }
 
+    bool waitForInput(std::chrono::milliseconds timeout) override
+    {
+        if (gone() || aborted())
+            return false;
+        if (m_port.bytesAvailable() > 0)
+            return true;
+        const QDeadlineTimer deadline(timeout);
+        do {
+            const auto slice = std::min<std::chrono::nanoseconds>(deadline.remainingTimeAsDuration(), AbortSlice);
+            if (m_port.waitForReadyRead(wholeMilliseconds(slice)))
+                return true;
+            if (!timedOut())
+                return false;
+        } while (!deadline.hasExpired() && !aborted());
+        m_port.clearError();
+        return false;
+    }
+
+    qint64 readAvailable(char *data, qint64 size) override
+    {
+        if (gone())
+            return 0;
+        const qint64 count = m_port.read(data, size);
+        return count < 0 ? 0 : count;
+    }
+
     bool setDtr(bool on) override { return settle(!gone() && m_port.setDataTerminalReady(on)); }
     bool setRts(bool on) override { return settle(!gone() && m_port.setRequestToSend(on)); }
 

@@ -53,6 +53,11 @@ public:
     virtual int readByte(std::chrono::milliseconds timeout) = 0;
     // Bytes already received and not yet read.
     virtual int bytesAvailable() = 0;
+    // Waits until bytes are there to read, at most timeout; true when some are. Does not
+    // read them. A lost line or an abort ends the wait at once.
+    virtual bool waitForInput(std::chrono::milliseconds timeout) = 0;
+    // Takes up to size bytes that are already there, without waiting; the count taken.
+    virtual qint64 readAvailable(char *data, qint64 size) = 0;
 
     // Control lines. False when the device cannot drive them (a pseudo-terminal cannot).
     virtual bool setDtr(bool on) = 0;

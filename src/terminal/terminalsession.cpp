@@ -26,7 +26,7 @@ public:
                 if (item.isMacro)
                     runMacro(item.macro);
                 else
-                    m_com.comTxChar(item.key);   // a failed send is not the terminal's to report
+                    sendKey(item.key);
             }
             if (!going())
                 break;
@@ -38,6 +38,13 @@ public:
     }
 
 private:
+    void sendKey(char byte)
+    {
+        m_com.comTxChar(byte);   // a failed send is not the terminal's to report
+        if (m_reports.keySent)
+            m_ctx.report(m_reports.keySent);
+    }
+
     bool going() const { return !m_ctx.cancelled() && !m_outbox.stopped() && m_com.comStatus(); }
 
     bool drain()
@@ -71,6 +78,8 @@ private:
             });
         }
         reportSent(sent);
+        if (m_reports.macroDone)
+            m_ctx.report(m_reports.macroDone);
     }
 
     void reportSent(QByteArray &sent)

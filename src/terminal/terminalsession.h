@@ -20,8 +20,10 @@ namespace TerminalSession {
 struct Reports
 {
     std::function<void(const QList<QByteArray> &batches)> received;
+    std::function<void()> keySent;                            // one typed byte went out
     std::function<void(const QByteArray &bytes)> macroSent;   // macro bytes that went out
     std::function<void(const QByteArray &reply)> macroReply;  // the characters of one reply wait
+    std::function<void()> macroDone;                          // the macro's last report
     std::function<void()> lineLost;                           // the session ended with the line
 };
 

@@ -112,6 +112,7 @@ TerminalWorkspace::TerminalWorkspace(Console &console, QObject *parent)
 
 TerminalWorkspace::~TerminalWorkspace()
 {
+    m_keyEffects.clear();
     stopSession();
     m_log.stop();
 }
@@ -294,12 +295,14 @@ void TerminalWorkspace::enter()
 
 void TerminalWorkspace::workspaceChangeRequested()
 {
+    runWaitingEffects();   // typed keys are logged even when they never went out
     stopLog();
 }
 
 void TerminalWorkspace::workspaceChanging()
 {
     PanelWorkspace::workspaceChanging();
+    m_keyEffects.clear();   // the panes are emptied on the next entry, the log has stopped
     stopSession();
     m_waitingForOpen.clear();
     m_opening = false;
@@ -385,33 +388,35 @@ bool TerminalWorkspace::paneKeyPressed(TerminalPane *pane, QKeyEvent *event)
 
 void TerminalWorkspace::RichEdit1KeyPress(char key)
 {
-    if (m_log.active())
-        m_log.write(key);
     const char byte = m_upcase->isChecked() ? TerminalText::upperCase(key) : key;
-    send({false, byte, {}});
     if (m_board.enabled())
         m_board.put(byte);
-    if (!localEcho())
-        return;
-    const QColor tx = colourOf(m_settings.transmittedColour);
     const DisplayMode mode = displayMode();
-    if (mode != DisplayMode::Plain || byte == 0) {
-        const QString echo = mode == DisplayMode::Plain ? QStringLiteral("_") : TerminalText::typedEcho(byte, mode);
-        m_single->add(echo, tx);
-        m_typed->add(echo, tx);
-    } else {
-        m_single->add(TerminalText::typedEcho(byte, mode), tx);
+    QString echo;
+    bool bothPanes = false;
+    if (localEcho()) {
+        bothPanes = mode != DisplayMode::Plain || byte == 0;
+        echo = mode == DisplayMode::Plain && byte == 0 ? QStringLiteral("_") : TerminalText::typedEcho(byte, mode);
     }
+    send({false, byte, {}}, [this, key, echo, bothPanes] {
+        if (m_log.active())
+            m_log.write(key);   // as typed, before the upper case
+        const QColor tx = colourOf(m_settings.transmittedColour);
+        m_single->add(echo, tx);
+        if (bothPanes)
+            m_typed->add(echo, tx);
+    });
 }
 
 void TerminalWorkspace::TXBUF2KeyPress(char key)
 {
     const char byte = m_upcase->isChecked() ? TerminalText::upperCase(key) : key;
-    send({false, byte, {}});
-    if (byte == '\r')
-        m_receive->addLine(QString(), colourOf(m_settings.receivedColour));
-    if (localEcho())
-        m_typed->add(TerminalText::typedEcho(byte, DisplayMode::Plain), colourOf(m_settings.transmittedColour));
+    const QString echo = localEcho() ? TerminalText::typedEcho(byte, DisplayMode::Plain) : QString();
+    send({false, byte, {}}, [this, byte, echo] {
+        if (byte == '\r')
+            m_receive->addLine(QString(), colourOf(m_settings.receivedColour));
+        m_typed->add(echo, colourOf(m_settings.transmittedColour));
+    });
 }
 
 void TerminalWorkspace::RichEdit1KeyUp(int key, Qt::KeyboardModifiers modifiers)
@@ -437,14 +442,18 @@ void TerminalWorkspace::SendMacro(const QString &text)
         m_single->setFocus();
     else if (localEcho())
         m_typed->setFocus();
-    if (!plan.isEmpty())
-        send({true, 0, plan});
+    if (plan.isEmpty())
+        return;
+    m_macroLooks.push_back({singleView(), localEcho(), displayMode(), m_crlf->isChecked()});
+    send({true, 0, plan});
 }
 
 // --- The line
 
-void TerminalWorkspace::send(TerminalOutbox::Item item)
+void TerminalWorkspace::send(TerminalOutbox::Item item, std::function<void()> effect)
 {
+    if (!item.isMacro)
+        m_keyEffects.push_back(std::move(effect));
     if (m_outbox) {
         if (item.isMacro)
             m_outbox->putMacro(std::move(item.macro));
@@ -476,6 +485,8 @@ void TerminalWorkspace::open(bool fromConnect)
         m_opening = false;
         if (!opened) {
             m_waitingForOpen.clear();
+            m_macroLooks.clear();
+            runWaitingEffects();
             return;
         }
         if (fromConnect)
@@ -499,6 +510,10 @@ void TerminalWorkspace::startSession()
     const quint64 epoch = m_epoch;
     auto current = [this, epoch, outbox] { return epoch == m_epoch && m_outbox == outbox; };
     TerminalSession::Reports reports;
+    reports.keySent = [this, current] {
+        if (current())
+            keySent();
+    };
     reports.received = [this, current](const QList<QByteArray> &batches) {
         if (current())
             received(batches);
@@ -510,6 +525,10 @@ void TerminalWorkspace::startSession()
     reports.macroReply = [this, current](const QByteArray &reply) {
         if (current())
             macroReply(reply);
+    };
+    reports.macroDone = [this, current] {
+        if (current() && !m_macroLooks.empty())
+            m_macroLooks.pop_front();
     };
     reports.lineLost = [this, current] {
         if (current())
@@ -523,12 +542,36 @@ void TerminalWorkspace::startSession()
         });
 }
 
+// A session that ends takes the keys it had not sent yet with it: what they show and log
+// follows at once, as it does for keys typed while the port would not open.
 void TerminalWorkspace::stopSession()
 {
-    if (!m_outbox)
+    if (m_outbox) {
+        m_outbox->stop();
+        m_outbox.reset();
+    }
+    m_macroLooks.clear();
+    runWaitingEffects();
+}
+
+void TerminalWorkspace::keySent()
+{
+    if (m_keyEffects.empty())
         return;
-    m_outbox->stop();
-    m_outbox.reset();
+    const std::function<void()> effect = std::move(m_keyEffects.front());
+    m_keyEffects.pop_front();
+    if (effect)
+        effect();
+}
+
+void TerminalWorkspace::runWaitingEffects()
+{
+    std::deque<std::function<void()>> effects;
+    effects.swap(m_keyEffects);
+    for (const std::function<void()> &effect : effects) {
+        if (effect)
+            effect();
+    }
 }
 
 void TerminalWorkspace::received(const QList<QByteArray> &batches)
@@ -547,15 +590,12 @@ void TerminalWorkspace::received(const QList<QByteArray> &batches)
 
 void TerminalWorkspace::macroSent(const QByteArray &bytes)
 {
-    const bool single = singleView();
-    const bool echo = localEcho();
-    TerminalPane *pane = single ? m_single : m_typed;
+    const MacroLook look = m_macroLooks.empty() ? MacroLook{} : m_macroLooks.front();
+    TerminalPane *pane = look.singleView ? m_single : m_typed;
     const QColor tx = colourOf(m_settings.transmittedColour);
-    const DisplayMode mode = displayMode();
-    const bool crlf = m_crlf->isChecked();
     for (char byte : bytes) {
-        if (echo)
-            pane->add(TerminalText::macroEcho(byte, mode, crlf, single), tx);
+        if (look.localEcho)
+            pane->add(TerminalText::macroEcho(byte, look.mode, look.crlf, look.singleView), tx);
         if (m_log.active())
             m_log.write(byte);
     }
@@ -563,11 +603,12 @@ void TerminalWorkspace::macroSent(const QByteArray &bytes)
 
 void TerminalWorkspace::macroReply(const QByteArray &reply)
 {
+    const MacroLook look = m_macroLooks.empty() ? MacroLook{} : m_macroLooks.front();
     const QString text = TerminalText::fromBytes(reply);
     const QColor rx = colourOf(m_settings.receivedColour);
-    if (!singleView())
+    if (!look.singleView)
         m_receive->addLine(text, rx);
-    else if (localEcho())
+    else if (look.localEcho)
         m_single->add(text, rx);
     if (m_log.active())
         m_log.write(reply);
@@ -577,8 +618,8 @@ void TerminalWorkspace::macroReply(const QByteArray &reply)
 // or Connect opens it again.
 void TerminalWorkspace::lineLost()
 {
-    stopSession();
     m_waitingForOpen.clear();
+    stopSession();
     m_connect->setText(QStringLiteral("Connect"));
 }
 
@@ -594,8 +635,8 @@ void TerminalWorkspace::TermTimerTimer()
 
 void TerminalWorkspace::ConnectClick()
 {
-    stopSession();
     m_waitingForOpen.clear();
+    stopSession();
     ++m_epoch;
     if (m_connect->text() == QLatin1String("Disconnect")) {
         m_opening = false;

@@ -11,6 +11,7 @@
 #include <QColor>
 #include <QFont>
 
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -104,12 +105,24 @@ private:
     void applyColours();
 
     // The line: typed bytes and macros wait for an open, then go to the session.
-    void send(TerminalOutbox::Item item);
+    // A typed key's echo and log entry wait for the key to go out (effect), so they keep
+    // their place among the echoes of macros and what was received before them.
+    void send(TerminalOutbox::Item item, std::function<void()> effect = {});
+    void keySent();
+    void runWaitingEffects();
     void autoOpen();
     void open(bool fromConnect);
     void startSession();
     void stopSession();
     void received(const QList<QByteArray> &batches);
+    // How a macro shows, as the terminal was set when it was given.
+    struct MacroLook
+    {
+        bool singleView = true;
+        bool localEcho = true;
+        TerminalText::DisplayMode mode = TerminalText::DisplayMode::Plain;
+        bool crlf = false;
+    };
     void macroSent(const QByteArray &bytes);
     void macroReply(const QByteArray &reply);
     void lineLost();
@@ -129,6 +142,8 @@ private:
 
     std::shared_ptr<TerminalOutbox> m_outbox;      // the running session's, if any
     QList<TerminalOutbox::Item> m_waitingForOpen;
+    std::deque<std::function<void()>> m_keyEffects;   // of typed keys not yet reported sent
+    std::deque<MacroLook> m_macroLooks;                // of macros given and not yet done
     bool m_opening = false;
     quint64 m_epoch = 0;   // bumped when what is under way on the line is given up
 

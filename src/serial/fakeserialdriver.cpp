@@ -83,17 +83,19 @@ public:
         return m_line->m_dropped ? 0 : int(m_line->m_toRead.size());
     }
 
-    bool waitForInput(std::chrono::milliseconds timeout) override
+    bool waitForInput(std::chrono::milliseconds timeout, const InputWake *wake) override
     {
         std::unique_lock lock(m_line->m_mutex);
         const auto deadline = Clock::now() + timeout;
         ++m_line->m_waitingReaders;
         m_line->m_changed.notify_all();
-        while (m_line->m_toRead.isEmpty() && !m_line->m_dropped && !aborted()) {
+        // The wake is an atomic nobody notifies us about: short slices while one is given.
+        const auto slice = wake ? std::chrono::milliseconds(1) : AbortSlice;
+        while (m_line->m_toRead.isEmpty() && !m_line->m_dropped && !aborted() && !(wake && wake->woken())) {
             const auto now = Clock::now();
             if (now >= deadline)
                 break;
-            m_line->m_changed.wait_until(lock, std::min(deadline, now + AbortSlice));
+            m_line->m_changed.wait_until(lock, std::min(deadline, now + slice));
         }
         --m_line->m_waitingReaders;
         return !m_line->m_toRead.isEmpty() && !m_line->m_dropped && !aborted();

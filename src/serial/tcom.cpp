@@ -311,11 +311,11 @@ int TCom::getAvailableByteCount()
     return count;
 }
 
-bool TCom::comWaitInput(std::chrono::milliseconds timeout)
+bool TCom::comWaitInput(std::chrono::milliseconds timeout, const InputWake *wake)
 {
     if (!m_device || cancelled())
         return false;
-    const bool waiting = m_device->waitForInput(timeout);
+    const bool waiting = m_device->waitForInput(timeout, wake);
     closeIfLost();
     return waiting && m_device;
 }

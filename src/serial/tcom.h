@@ -62,7 +62,8 @@ public:
     int getAvailableByteCount();
     // Waits, at most timeout, until received bytes are there; true when some are. Reads
     // nothing, so a wait on a silent line never holds back what the caller sends next.
-    bool comWaitInput(std::chrono::milliseconds timeout);
+    // A wake ends the wait at once.
+    bool comWaitInput(std::chrono::milliseconds timeout, const InputWake *wake = nullptr);
     // Everything received and not yet read, without waiting.
     QByteArray comReadAvailable();
     int comGetErrorCode();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "serial/serialdevice.h"
 #include "terminal/macro.h"
 
 #include <QByteArray>
@@ -13,7 +14,8 @@
 
 // What the terminal hands to its session on the line: typed bytes and macros, in the
 // order the operator gave them, and the request to stop. The user-interface thread puts,
-// the line thread takes; a put wakes a session waiting for work at once.
+// the line thread takes; a put wakes the session at once, whether it waits for work or
+// for input on the line (wake()).
 class TerminalOutbox
 {
 public:
@@ -29,9 +31,12 @@ public:
 
     void stop()
     {
-        std::lock_guard lock(m_mutex);
-        m_stop.store(true);
-        m_changed.notify_all();
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop.store(true);
+            m_changed.notify_all();
+        }
+        m_wake.wake();
     }
     bool stopped() const { return m_stop.load(); }
 
@@ -39,10 +44,13 @@ public:
     std::deque<Item> takeAll()
     {
         std::lock_guard lock(m_mutex);
+        m_wake.consume();   // a put after this wakes the next wait again
         std::deque<Item> items;
         items.swap(m_items);
         return items;
     }
+
+    const InputWake &wake() const { return m_wake; }
 
     // Waits until something is put, stop() is called or the time is up.
     void waitForWork(std::chrono::microseconds timeout)
@@ -54,13 +62,17 @@ public:
 private:
     void put(Item item)
     {
-        std::lock_guard lock(m_mutex);
-        m_items.push_back(std::move(item));
-        m_changed.notify_all();
+        {
+            std::lock_guard lock(m_mutex);
+            m_items.push_back(std::move(item));
+            m_changed.notify_all();
+        }
+        m_wake.wake();
     }
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Item> m_items;
     std::atomic<bool> m_stop{false};
+    InputWake m_wake;
 };

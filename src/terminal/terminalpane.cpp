@@ -44,6 +44,7 @@ void TerminalPane::flush()
     for (const Piece &piece : std::as_const(m_pending)) {
         format.setForeground(piece.colour);
         cursor.insertText(piece.text, format);
+        m_inserted += piece.text.size();
     }
     cursor.endEditBlock();
     m_pending.clear();

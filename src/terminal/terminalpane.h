@@ -27,6 +27,8 @@ public:
     // Empties the pane, what waits included.
     void empty();
     bool hasPending() const { return !m_pending.isEmpty(); }
+    // Every character inserted since the pane was made, trimmed ones included.
+    qint64 insertedCharacters() const { return m_inserted; }
 
     // The pane's typed keys go here instead of into the text; true takes the key.
     std::function<bool(QKeyEvent *)> keyPressed;
@@ -46,5 +48,6 @@ private:
     void trimToCap();
 
     QList<Piece> m_pending;
-    bool m_endsWithLineBreak = true;   // of the text, pieces waiting included
+    bool m_endsWithLineBreak = true;
+    qint64 m_inserted = 0;   // of the text, pieces waiting included
 };

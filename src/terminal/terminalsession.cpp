@@ -30,7 +30,7 @@ public:
             }
             if (!going())
                 break;
-            if (m_com.comWaitInput(InputSlice) && drain())
+            if (m_com.comWaitInput(InputSlice, &m_outbox.wake()) && drain())
                 m_outbox.waitForWork(GatherTime);
         }
         if (m_com.lineLost() && m_reports.lineLost)

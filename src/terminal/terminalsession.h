@@ -27,9 +27,9 @@ struct Reports
     std::function<void()> lineLost;                           // the session ended with the line
 };
 
-// How long one wait for input lasts on a silent line before the outbox is looked at again:
-// the longest a typed key waits then.
-inline constexpr std::chrono::milliseconds InputSlice{2};
+// How long one wait for input lasts on a silent line; a key put into the outbox ends it at
+// once.
+inline constexpr std::chrono::milliseconds InputSlice{20};
 // After a drain, how long bytes may gather before the next one, unless a key comes:
 // bounds the wake-ups and reports of a fast stream.
 inline constexpr std::chrono::microseconds GatherTime{1000};

@@ -43,7 +43,6 @@ private:
     {
         QString text;
         QColor colour;
-        bool ownLine = false;
     };
     void trimToCap();
 

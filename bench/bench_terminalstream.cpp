@@ -194,6 +194,7 @@ public:
                     what, rate, std::chrono::duration<double>(duration).count(), qlonglong(sent.load()),
                     qlonglong(shown), shown == sent ? "all" : "MISSING", lag);
         bench::printGaps("  event loop", gaps);
+        std::printf("  gaps over 20 ms: %td\n", std::count_if(gaps.ms.begin(), gaps.ms.end(), [](double g) { return g > 20; }));
         std::printf("  CPU: user-interface thread %.1f %%, line thread %.1f %% of a core (the simulated line and the "
                     "source: %.1f %%); peak RSS %ld kB\n",
                     100 * cpuUi / wall, 100 * cpuLine / wall, 100 * cpuOthers / wall, peakRssKb());
@@ -327,6 +328,7 @@ int main(int argc, char **argv)
         bench.typeOnSilentLine(args.size() > 1 ? args[1].toInt() * 50 : 500);
         bench.printKeyLatency("silent line");
     } else {
+        bench::printGaps("connected, line silent, 10 s (the machine's own stalls)", bench::measureGaps(10s));
         const double seconds = args.size() > 0 ? args[0].toDouble() : 60;
         const double rate = args.size() > 1 ? args[1].toDouble() : 92160;
         bench.stream(std::chrono::milliseconds(qint64(seconds * 1000)), rate, true, "stream");

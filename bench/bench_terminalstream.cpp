@@ -7,6 +7,7 @@
 //                                              a 921600-baud line), keys typed during it
 //   bench_terminalstream --ramp [seconds]      the highest rate the pane keeps up with
 //   bench_terminalstream --silent [seconds]    keys typed on a silent line
+//   bench_terminalstream --hex ...             any of these with the hex display
 //
 // Prints: bytes sent, shown and logged (and whether the log holds exactly what was
 // shown), the event loop's longest gap, the CPU time of the user-interface and line
@@ -103,9 +104,14 @@ private:
     int m_left = 20;
 };
 
-// Plain display with CRLF: CR and LF each show as a line break, written as CR LF.
+bool hexDisplay = false;
+
+// Plain display with CRLF: CR and LF each show as a line break, written as CR LF; hex
+// display: "%2.2X " a byte.
 QByteArray expectedLog(const QByteArray &sent)
 {
+    if (hexDisplay)
+        return sent.toHex(' ').toUpper() + (sent.isEmpty() ? "" : " ");
     QByteArray log;
     log.reserve(sent.size() * 2);
     for (char c : sent) {
@@ -145,6 +151,8 @@ public:
         m_console.window->prompt();   // the scripted prompt answers the log chooser below
         scriptedPrompt()->saveFiles << m_log;
         m_console.find<QPushButton>("LogStartStop")->click();
+        if (hexDisplay)
+            m_console.find<QCheckBox>("HexIO")->click();
         m_console.find<QPushButton>("Connect")->click();
         bench::measureGaps([&] { return m_console.window->mainPort().portIsOpen(); }, 5000ms);
         bench::measureGaps(200ms);
@@ -183,12 +191,12 @@ public:
         source.join();
         // What is still on its way shows within this time.
         const auto caughtUp = Clock::now();
-        bench::measureGaps([&] { return m_pane->insertedCharacters() - shownBefore >= sent; }, 30s);
+        bench::measureGaps([&] { return m_pane->insertedCharacters() - shownBefore >= sent * (hexDisplay ? 3 : 1); }, 30s);
         const double lag = std::chrono::duration<double, std::milli>(Clock::now() - caughtUp).count();
         const double wall = std::chrono::duration<double>(Clock::now() - streamStart).count();
         const double cpuUi = threadCpuSeconds(nullptr) - cpuUi0, cpuLine = threadCpuSeconds("line") - cpuLine0;
         const double cpuOthers = processCpuSeconds() - cpuAll0 - cpuUi - cpuLine;
-        const qint64 shown = m_pane->insertedCharacters() - shownBefore;
+        const qint64 shown = (m_pane->insertedCharacters() - shownBefore) / (hexDisplay ? 3 : 1);
         std::printf("%s: %.0f bytes/s for %.1f s: sent %lld, shown %lld (%s), caught up %.1f ms after the source "
                     "stopped\n",
                     what, rate, std::chrono::duration<double>(duration).count(), qlonglong(sent.load()),
@@ -284,7 +292,7 @@ public:
         received.replace("k", "");
         const bool exact = QCryptographicHash::hash(received, QCryptographicHash::Sha256) == m_expectedLog.result();
         std::printf("log: %lld bytes, %s\n", qlonglong(log.size()),
-                    exact ? "exactly the received stream as shown (CR and LF as CR LF) plus the typed keys"
+                    exact ? "exactly the received stream as shown plus the typed keys"
                           : "DIFFERS from the received stream");
     }
 
@@ -314,7 +322,10 @@ int main(int argc, char **argv)
 {
     bench::useOffscreenByDefault();
     QApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
+    QStringList args = app.arguments().mid(1);
+    hexDisplay = args.value(0) == u"--hex";
+    if (hexDisplay)
+        args.removeFirst();
     Bench bench;
     if (!bench.start()) {
         std::fprintf(stderr, "the terminal did not connect\n");

@@ -49,8 +49,8 @@ void TerminalPane::flush()
         if (run.isEmpty())
             return;
         format.setForeground(runColour);
-        cursor.insertText(run, format);
         m_inserted += run.size();
+        cursor.insertText(withLineBreaks(run), format);
         run.clear();
     };
     for (const Piece &piece : std::as_const(m_pending)) {
@@ -67,9 +67,29 @@ void TerminalPane::flush()
         bar->setValue(bar->maximum());
 }
 
+QString TerminalPane::withLineBreaks(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / MaxLineLength + 1);
+    for (QChar c : text) {
+        if (c == QLatin1Char('\n')) {
+            m_lineLength = 0;
+        } else {
+            if (m_lineLength >= MaxLineLength) {
+                out += QLatin1Char('\n');
+                m_lineLength = 0;
+            }
+            ++m_lineLength;
+        }
+        out += c;
+    }
+    return out;
+}
+
 void TerminalPane::empty()
 {
     m_pending.clear();
+    m_lineLength = 0;
     clear();
     m_endsWithLineBreak = true;
 }

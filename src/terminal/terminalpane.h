@@ -16,6 +16,11 @@ class TerminalPane : public QPlainTextEdit
 public:
     static constexpr int MaxLines = 5000;
     static constexpr int MaxCharacters = 1'000'000;
+    // The longest line the pane holds: a stream without line breaks (a hex or decimal
+    // display, a device that ends its lines with CR only) goes on in a new line past it,
+    // as the wrapped view shows it anyway; a line is laid out whole on every insertion,
+    // so an endless one would make each insertion slower than the last.
+    static constexpr int MaxLineLength = 2048;
 
     explicit TerminalPane(const QString &name, QWidget *parent = nullptr);
 
@@ -45,8 +50,11 @@ private:
         QColor colour;
     };
     void trimToCap();
+    // Breaks text where the current line would pass MaxLineLength.
+    QString withLineBreaks(const QString &text);
 
     QList<Piece> m_pending;
     bool m_endsWithLineBreak = true;
-    qint64 m_inserted = 0;   // of the text, pieces waiting included
+    qint64 m_inserted = 0;
+    int m_lineLength = 0;   // of the document's last line   // of the text, pieces waiting included
 };

@@ -574,6 +574,25 @@ private Q_SLOTS:
         }
         QVERIFY(pane.document()->characterCount() <= TerminalPane::MaxCharacters);
     }
+
+    // A stream without line breaks goes on in new lines, so no line grows without end; the
+    // text itself is all there.
+    void anEndlessLineIsBroken()
+    {
+        TerminalPane pane(QStringLiteral("p"));
+        const QString hex = QStringLiteral("0D ").repeated(3000);
+        pane.add(QStringLiteral("ab\n"), Qt::red);
+        pane.add(hex, Qt::red);
+        pane.flush();
+        pane.add(hex, Qt::blue);
+        pane.flush();
+        const QStringList lines = pane.toPlainText().split(QLatin1Char('\n'));
+        for (const QString &line : lines)
+            QVERIFY(line.size() <= TerminalPane::MaxLineLength);
+        QCOMPARE(lines.size(), 1 + (2 * hex.size() + TerminalPane::MaxLineLength - 1) / TerminalPane::MaxLineLength);
+        QCOMPARE(lines.mid(1).join(QString()), hex + hex);
+        QCOMPARE(pane.insertedCharacters(), 3 + 2 * hex.size());
+    }
 };
 
 QTEST_MAIN(TestTerminalWorkspace)

@@ -29,22 +29,18 @@ const HideBox HideBoxes[WorkspaceTabs::Hideable] = {
     {"HideSequence", "Sequencer", key::HideSE},         {"HideProg", "Flash Program Updater", key::HidePrg},
 };
 
+// The two notes on the macro syntax of the function keys, line by line.
 const char *const Note1 =
-    "Function key macros\n\n"
-    "~nnn sends the character whose value is nnn, a decimal number from 000 to 255, "
-    "always written with three digits.\n\n"
-    "Examples:\n"
-    "  ~013      carriage return\n"
-    "  ~010      line feed\n"
-    "  ~027      escape\n"
-    "  L01~013   the text L01 followed by a carriage return";
+    "Using \"~nnn\"  where nnn is a decimal number 000 - \n"
+    "255 \n"
+    "will cause the ASCII character associated with the \n"
+    "value \n"
+    "nnn to be sent.";
 
 const char *const Note2 =
-    "Function key macros\n\n"
-    "[n] receives n characters before the rest of the macro goes on.\n\n"
-    "Examples:\n"
-    "  L01[4]U    sends L01, receives the four-character reply, then sends U\n"
-    "  R1[4]      sends R1 and receives four characters";
+    "Using [n] where n is the number of characters to \n"
+    "receive before proceding on with the rest of the \n"
+    "macro string.";
 
 QCheckBox *makeCheckBox(QWidget *parent, const char *name, const QString &caption, int x, int y, int width = 220)
 {
@@ -286,6 +282,13 @@ void ConfigurationMenu::TabControl2Change()
         panel->hide();
     if (QWidget *shown = page(m_pages->currentIndex()))
         shown->show();
+}
+
+void ConfigurationMenu::showFirstNote()
+{
+    m_notes->setCurrentIndex(0);
+    m_note1->show();
+    m_note2->hide();
 }
 
 void ConfigurationMenu::TabControl3Change()

@@ -47,6 +47,8 @@ public:
     void StartProgIdxChange();
     void TabControl2Change();
     void TabControl3Change();
+    // NOTE 1 in front again, as entering the terminal asks.
+    void showFirstNote();
     void EnableCtlrPowerClick();
     void FlowChangeCtrlClick();
     void EnableFlowCtlClick();

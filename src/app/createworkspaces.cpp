@@ -11,6 +11,7 @@
 #include "monitors/scandefaults.h"
 #include "sequencer/sequencerworkspace.h"
 #include "terminal/functionkeyspage.h"
+#include "terminal/keypanel.h"
 #include "terminal/terminalworkspace.h"
 #include "updater/updaterworkspace.h"
 
@@ -38,6 +39,18 @@ void TForm1::createWorkspaces()
                            [scanDefaults](const QString &text) { scanDefaults->setLastText(text); }});
     connect(updater, &UpdaterWorkspace::rescanRequested, this, [this] { PortSel(QStringLiteral("Rescan")); });
     connect(sequencer, &SequencerWorkspace::helpRequested, this, &TForm1::HelpClick);
+    terminal->installConfigurationPages(m_configuration->page(3), m_configuration->page(4));
+    connect(terminal, &TerminalWorkspace::entered, m_configuration, &ConfigurationMenu::showFirstNote);
+
+    // The terminal's key panel sends the current set's keys; the page and the panel show the
+    // same set, and the keyboard's function keys send what the page's grid holds.
+    auto *keyPanel = new KeyPanel(terminal->keys());
+    terminal->setKeyPanel(keyPanel);
+    connect(keyPanel, &KeyPanel::keyPressed, terminal, &TerminalWorkspace::SendMacro);
+    connect(keyPanel, &KeyPanel::keySetChosen, functionKeys, &FunctionKeysPage::showKeySet);
+    connect(functionKeys, &FunctionKeysPage::setCaptionsChanged, keyPanel, &KeyPanel::showSetCaptions);
+    connect(functionKeys, &FunctionKeysPage::keyFileChanged, terminal, &TerminalWorkspace::showKeyFile);
+    terminal->setKeyDataProvider([functionKeys](int key) { return functionKeys->gridData(key); });
 
     for (Workspace *workspace : std::as_const(m_workspaces))
         m_settingsOwners.append(workspace);

@@ -51,7 +51,9 @@ Workspace *TForm1::workspaceForCaption(const QString &caption) const
 
 void TForm1::TabControl1Change()
 {
-    // The traffic log stops on every change, also during a download; it comes with the terminal.
+    // The traffic log stops on every change, also during a download.
+    for (Workspace *workspace : std::as_const(m_workspaces))
+        workspace->workspaceChangeRequested();
     for (Workspace *workspace : std::as_const(m_workspaces)) {
         if (workspace->keepsFront())
             return;

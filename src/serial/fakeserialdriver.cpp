@@ -1,6 +1,9 @@
 #include "serial/fakeserialdriver.h"
 
 #include <algorithm>
+#include <cstring>
+
+#include <algorithm>
 
 using Clock = std::chrono::steady_clock;
 
@@ -78,6 +81,35 @@ public:
     {
         std::lock_guard lock(m_line->m_mutex);
         return m_line->m_dropped ? 0 : int(m_line->m_toRead.size());
+    }
+
+    bool waitForInput(std::chrono::milliseconds timeout, const InputWake *wake) override
+    {
+        std::unique_lock lock(m_line->m_mutex);
+        const auto deadline = Clock::now() + timeout;
+        ++m_line->m_waitingReaders;
+        m_line->m_changed.notify_all();
+        // The wake is an atomic nobody notifies us about: short slices while one is given.
+        const auto slice = wake ? std::chrono::milliseconds(1) : AbortSlice;
+        while (m_line->m_toRead.isEmpty() && !m_line->m_dropped && !aborted() && !(wake && wake->woken())) {
+            const auto now = Clock::now();
+            if (now >= deadline)
+                break;
+            m_line->m_changed.wait_until(lock, std::min(deadline, now + slice));
+        }
+        --m_line->m_waitingReaders;
+        return !m_line->m_toRead.isEmpty() && !m_line->m_dropped && !aborted();
+    }
+
+    qint64 readAvailable(char *data, qint64 size) override
+    {
+        std::lock_guard lock(m_line->m_mutex);
+        if (m_line->m_dropped || size <= 0)
+            return 0;
+        const qint64 count = std::min<qint64>(size, m_line->m_toRead.size());
+        std::memcpy(data, m_line->m_toRead.constData(), size_t(count));
+        m_line->m_toRead.remove(0, count);
+        return count;
     }
 
     bool setDtr(bool on) override { return setLine(m_line->m_dtr, on, "DTR"); }

@@ -10,6 +10,8 @@
 #include <limits>
 
 #ifndef Q_OS_WIN
+#include <cerrno>
+#include <poll.h>
 #include <unistd.h>
 #endif
 
@@ -191,6 +193,40 @@ public:
         return int(std::min<qint64>(m_port.bytesAvailable(), std::numeric_limits<int>::max()));
     }
 
+    bool waitForInput(std::chrono::milliseconds timeout, const InputWake *wake) override
+    {
+        if (gone() || aborted())
+            return false;
+        if (m_port.bytesAvailable() > 0)
+            return true;
+#ifndef Q_OS_WIN
+        if (wake && wake->fd() >= 0)
+            return waitWithWake(timeout, *wake);
+#endif
+        const QDeadlineTimer deadline(timeout);
+        // Without a descriptor for the wake, it is looked at every millisecond.
+        const auto longest = wake ? std::chrono::nanoseconds(std::chrono::milliseconds(1)) : std::chrono::nanoseconds(AbortSlice);
+        do {
+            if (wake && wake->woken())
+                return false;
+            const auto slice = std::min<std::chrono::nanoseconds>(deadline.remainingTimeAsDuration(), longest);
+            if (m_port.waitForReadyRead(wholeMilliseconds(slice)))
+                return true;
+            if (!timedOut())
+                return false;
+        } while (!deadline.hasExpired() && !aborted());
+        m_port.clearError();
+        return false;
+    }
+
+    qint64 readAvailable(char *data, qint64 size) override
+    {
+        if (gone())
+            return 0;
+        const qint64 count = m_port.read(data, size);
+        return count < 0 ? 0 : count;
+    }
+
     bool setDtr(bool on) override { return settle(!gone() && m_port.setDataTerminalReady(on)); }
     bool setRts(bool on) override { return settle(!gone() && m_port.setRequestToSend(on)); }
 
@@ -198,6 +234,31 @@ public:
     QString location() const override { return m_path; }
 
 private:
+#ifndef Q_OS_WIN
+    // Waits on the port's descriptor and the wake's together, so a wake ends the wait at
+    // once; what the port holds is then taken into Qt's buffer, which also notices a lost line.
+    bool waitWithWake(std::chrono::milliseconds timeout, const InputWake &wake)
+    {
+        const QDeadlineTimer deadline(timeout);
+        do {
+            pollfd fds[2] = {{int(m_port.handle()), POLLIN, 0}, {wake.fd(), POLLIN, 0}};
+            const auto slice = std::min<std::chrono::nanoseconds>(deadline.remainingTimeAsDuration(), AbortSlice);
+            const int ready = ::poll(fds, 2, wholeMilliseconds(slice));
+            if (ready < 0 && errno != EINTR)
+                return false;
+            if (fds[1].revents != 0)
+                return false;
+            if (fds[0].revents != 0) {
+                if (!m_port.waitForReadyRead(0) && !timedOut())
+                    return false;
+                m_port.clearError();
+                return m_port.bytesAvailable() > 0;
+            }
+        } while (!deadline.hasExpired() && !aborted());
+        return false;
+    }
+#endif
+
     // True when the line is gone; the port is then closed, so nothing keeps polling a
     // dead descriptor.
     bool gone()

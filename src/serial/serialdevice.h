@@ -38,6 +38,28 @@ struct LineLoss
     QDateTime at;
 };
 
+// Ends a device's wait for input from another thread at once: what the waiting side
+// would send next is ready. Where the system has no descriptor for it (fd() is -1), a
+// waiting device looks at woken() in short slices instead.
+class InputWake
+{
+public:
+    InputWake();
+    ~InputWake();
+    InputWake(const InputWake &) = delete;
+    InputWake &operator=(const InputWake &) = delete;
+
+    void wake();      // any thread
+    // The waiting side, after its wait: true once per wake (or several wakes) since the last call.
+    bool consume();
+    bool woken() const { return m_woken.load(); }
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd = -1;
+    std::atomic<bool> m_woken{false};
+};
+
 class SerialDevice
 {
 public:
@@ -53,6 +75,12 @@ public:
     virtual int readByte(std::chrono::milliseconds timeout) = 0;
     // Bytes already received and not yet read.
     virtual int bytesAvailable() = 0;
+    // Waits until bytes are there to read, at most timeout; true when some are. Does not
+    // read them. A lost line or an abort ends the wait at once.
+    // A wake, if given, ends the wait early (returning false unless bytes are there).
+    virtual bool waitForInput(std::chrono::milliseconds timeout, const InputWake *wake) = 0;
+    // Takes up to size bytes that are already there, without waiting; the count taken.
+    virtual qint64 readAvailable(char *data, qint64 size) = 0;
 
     // Control lines. False when the device cannot drive them (a pseudo-terminal cannot).
     virtual bool setDtr(bool on) = 0;

@@ -311,6 +311,33 @@ int TCom::getAvailableByteCount()
     return count;
 }
 
+bool TCom::comWaitInput(std::chrono::milliseconds timeout, const InputWake *wake)
+{
+    if (!m_device || cancelled())
+        return false;
+    const bool waiting = m_device->waitForInput(timeout, wake);
+    closeIfLost();
+    return waiting && m_device;
+}
+
+QByteArray TCom::comReadAvailable()
+{
+    QByteArray data;
+    if (!m_device || cancelled())
+        return data;
+    const int count = m_device->bytesAvailable();
+    closeIfLost();
+    if (count <= 0 || !m_device)
+        return data;
+    data.resize(count);
+    const qint64 taken = m_device->readAvailable(data.data(), count);
+    closeIfLost();
+    data.resize(qsizetype(taken));
+    if (taken > 0)
+        m_lastByte = static_cast<unsigned char>(data.back());
+    return data;
+}
+
 int TCom::comGetErrorCode()
 {
     // Qt Serial Port keeps no sticky error flags to clear; what is left to report is

@@ -2,6 +2,8 @@
 
 #include "serial/serialdevice.h"
 
+#include <QByteArray>
+
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -58,6 +60,12 @@ public:
     int comRxCharWait();
     bool comRxChar2(char *out);
     int getAvailableByteCount();
+    // Waits, at most timeout, until received bytes are there; true when some are. Reads
+    // nothing, so a wait on a silent line never holds back what the caller sends next.
+    // A wake ends the wait at once.
+    bool comWaitInput(std::chrono::milliseconds timeout, const InputWake *wake = nullptr);
+    // Everything received and not yet read, without waiting.
+    QByteArray comReadAvailable();
     int comGetErrorCode();
 
     void CtrlFlowLines(unsigned long code);

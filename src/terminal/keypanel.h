@@ -22,6 +22,9 @@ public:
 
     explicit KeyPanel(FunctionKeyTable &keys, QWidget *parent = nullptr);
 
+    // Its owner gives it the width; the height is the ten rows.
+    QSize sizeHint() const override { return {8 * 40, PreferredHeight}; }
+
     // ShowKeySet's part on the terminal: the set captions, the current set's button down and
     // the key captions (the label of each key; an empty label gives an empty caption).
     void showKeySet();

@@ -4,8 +4,7 @@
 
 class SettingsFile;
 
-// The terminal's saved choices. The terminal views themselves come with the terminal;
-// until then these values are carried from start-up to the closing write unchanged.
+// The terminal's saved choices, as start-up read them and the controls changed them.
 struct TerminalSettings
 {
     QString font = QStringLiteral("Courier New");
@@ -14,7 +13,7 @@ struct TerminalSettings
     bool bold = true;
     int receivedColour = 32768;     // key TxColor, swatch "RX"
     int transmittedColour = 255;    // key RxColor, swatch "TX"
-    bool crlf = true;         // the form starts with the box checked
+    bool crlf = false;
     bool localEcho = true;
     QString keysDrive, keysDir, keysFile;
     QString logsDrive, logsDir;

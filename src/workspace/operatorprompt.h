@@ -46,4 +46,5 @@ public:
         QColor colour;
     };
     virtual std::optional<FontChoice> chooseFont(const QString &, const FontChoice &) { return std::nullopt; }
+    virtual std::optional<QColor> chooseColour(const QString &, const QColor &) { return std::nullopt; }
 };

@@ -1,5 +1,6 @@
 #include "workspace/widgetoperatorprompt.h"
 
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -126,4 +127,12 @@ std::optional<OperatorPrompt::FontChoice> WidgetOperatorPrompt::chooseFont(const
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return FontChoice{fonts->currentFont(), colours->currentData().value<QColor>()};
+}
+
+std::optional<QColor> WidgetOperatorPrompt::chooseColour(const QString &title, const QColor &current)
+{
+    const QColor chosen = QColorDialog::getColor(current, m_parent, title);
+    if (!chosen.isValid())
+        return std::nullopt;
+    return chosen;
 }

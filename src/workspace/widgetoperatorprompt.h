@@ -14,6 +14,7 @@ public:
     QString chooseOpenFile(const FileChoice &choice) override;
     QString chooseSaveFile(const FileChoice &choice) override;
     std::optional<FontChoice> chooseFont(const QString &title, const FontChoice &current) override;
+    std::optional<QColor> chooseColour(const QString &title, const QColor &current) override;
 
 private:
     QWidget *m_parent;

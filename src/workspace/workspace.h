@@ -32,6 +32,9 @@ public:
     //   runs. The main port then stops and closes behind them.
     // - enter(): the chosen workspace shows its panel and starts what runs while it is in
     //   front.
+    // - workspaceChangeRequested(): every workspace, on every change, before anything else
+    //   and even while one keeps the front (the terminal's log stops here).
+    virtual void workspaceChangeRequested() {}
     virtual bool keepsFront() const { return false; }
     virtual void workspaceChanging() { stopTimers(); }
     virtual void enter() = 0;

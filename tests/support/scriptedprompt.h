@@ -40,11 +40,19 @@ public:
         return fonts.isEmpty() ? std::nullopt : fonts.takeFirst();
     }
 
+    std::optional<QColor> chooseColour(const QString &title, const QColor &current) override
+    {
+        choosers.append({title, current.name(), {}, {}});
+        return colours.isEmpty() ? std::nullopt : colours.takeFirst();
+    }
+
     QList<Shown> messages;
     QList<Shown> questions;
     QList<Answer> answers;
-    QList<FileChoice> choosers;   // every chooser shown, in order (a font chooser: title and family)
+    QList<FileChoice> choosers;   // every chooser shown, in order (a font chooser: title and
+                                  // family; a colour chooser: title and colour name)
     QStringList openFiles;
     QStringList saveFiles;
     QList<std::optional<FontChoice>> fonts;
+    QList<std::optional<QColor>> colours;
 };

@@ -246,24 +246,71 @@ private Q_SLOTS:
                                 "with the rest of the \nmacro string."));
     }
 
-    // The panes fill the space between the option row and the key panel, whatever the size.
+    // The panes fill the space between the option row and the key panel, which lies across
+    // the bottom, whatever the size.
     void theLayoutFollowsTheWindow()
     {
         start();
-        m_window->resize(1200, 900);
-        QTRY_COMPARE_WITH_TIMEOUT(find<QWidget>("TermPanel")->width(), m_window->width() - 2 - 4, Generous);
         QWidget *termPanel = find<QWidget>("TermPanel");
-        const QRect single = pane("RichEdit1")->geometry();
-        QCOMPARE(single.bottom(), termPanel->height() - TerminalWorkspace::ReservedKeyPanelHeight - 3);
-        auto *keys = new QWidget;
-        keys->setObjectName(QStringLiteral("Panel20"));
-        terminal()->setKeyPanel(keys);
+        QWidget *keys = find<QWidget>("Panel20");
         QCOMPARE(keys->parentWidget(), termPanel);
-        QCOMPARE(keys->geometry(), QRect(0, termPanel->height() - TerminalWorkspace::ReservedKeyPanelHeight,
-                                         termPanel->width(), TerminalWorkspace::ReservedKeyPanelHeight));
-        m_window->resize(800, 600);
-        QTRY_COMPARE_WITH_TIMEOUT(keys->width(), termPanel->width(), Generous);
-        QCOMPARE(keys->geometry().bottom(), termPanel->height() - 1);
+        for (const QSize size : {QSize(1200, 900), QSize(800, 600)}) {
+            m_window->resize(size);
+            QTRY_COMPARE_WITH_TIMEOUT(termPanel->width(), m_window->width() - 2 - 4, Generous);
+            QTRY_COMPARE_WITH_TIMEOUT(keys->width(), termPanel->width(), Generous);
+            QCOMPARE(keys->geometry().bottom(), termPanel->height() - 1);
+            QCOMPARE(pane("RichEdit1")->geometry().bottom(), keys->geometry().top() - 3);
+            // Every button stays inside the panel, the key rows below the set rows.
+            QVERIFY(keys->rect().contains(find<QPushButton>("F64")->geometry()));
+            QVERIFY(find<QPushButton>("F1")->geometry().top() > find<QPushButton>("SETSEL16")->geometry().bottom());
+        }
+    }
+
+    // The key buttons send the current set's keys; a set chosen on the terminal is the one
+    // the keyboard's function keys send too.
+    void keyButtonsSendTheCurrentSet()
+    {
+        start({}, "F1TEXT=Hello\r\nF1MACRO=H~013\r\nF3MACRO=k3\r\nF65TEXT=Second\r\nF65MACRO=S2[0]\r\n"
+                  "F67MACRO=s3\r\nCFGSETSEL2=Two\r\n");
+        QCOMPARE(find<QPushButton>("F1")->text(), QStringLiteral("Hello"));
+        QCOMPARE(find<QPushButton>("SETSEL2")->text(), QStringLiteral("Two"));
+        find<QPushButton>("F1")->click();
+        QVERIFY2(received("H\r"), m_line->received().constData());
+        QTest::keyClick(pane("RichEdit1"), Qt::Key_F3);
+        QVERIFY2(received("H\rk3"), m_line->received().constData());
+
+        find<QPushButton>("SETSEL2")->click();
+        QCOMPARE(find<QPushButton>("F1")->text(), QStringLiteral("Second"));
+        find<QPushButton>("F1")->click();
+        QTest::keyClick(pane("RichEdit1"), Qt::Key_F3);
+        // A key without data sends nothing.
+        find<QPushButton>("F2")->click();
+        QTest::keyClick(pane("RichEdit1"), Qt::Key_F1);
+        QVERIFY2(received("H\rk3S2s3S2"), m_line->received().constData());
+    }
+
+    // What the terminal looks like in use: split view, hex mode, a filled key set. Saved as a
+    // picture when VANTOR_SHOT_DIR names a folder.
+    void aScreenshotOfTheTerminalInUse()
+    {
+        QByteArray keys;
+        const char *const names[] = {"RESET", "STATUS", "READ A", "READ B", "WRITE", "VERSION", "PING", "LOOP"};
+        for (int k = 1; k <= 24; ++k)
+            keys += QStringLiteral("F%1TEXT=%2 %3\r\nF%1MACRO=L80R%3~013\r\n")
+                        .arg(k).arg(QLatin1String(names[(k - 1) % 8])).arg(k, 2, 16, QLatin1Char('0')).toUpper().toLatin1();
+        start(std::make_shared<boardsim::EchoResponder>(), keys);
+        m_window->resize(1000, 720);
+        find<QCheckBox>("SplitCom")->click();
+        find<QCheckBox>("HexIO")->click();
+        connectLine();
+        for (const char *key : {"F1", "F2", "F3", "F9"})
+            find<QPushButton>(key)->click();
+        QTRY_VERIFY_WITH_TIMEOUT(shown("ReceiveEdit").contains(QStringLiteral("4C 38 30 52 30 39 0D")), Generous);
+        QVERIFY(shown("TXBUF").contains(QStringLiteral("4C 38 30 52 30 31 0D")));
+        QCOMPARE(find<QPushButton>("F9")->text(), QStringLiteral("RESET 09"));
+        const QString shots = qEnvironmentVariable("VANTOR_SHOT_DIR");
+        if (!shots.isEmpty())
+            QVERIFY(m_window->grab().save(shots + QStringLiteral("/terminal.png")));
     }
 };
 

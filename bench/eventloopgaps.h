@@ -28,6 +28,8 @@ struct Gaps
         std::sort(sorted.begin(), sorted.end());
         return sorted[std::min(sorted.size() - 1, size_t(p * double(sorted.size())))];
     }
+    // Several measured phases counted as one.
+    void merge(const Gaps &other) { ms.insert(ms.end(), other.ms.begin(), other.ms.end()); }
 };
 
 // Runs the event loop with a 1 ms timer until done() holds (tested on every tick) or the

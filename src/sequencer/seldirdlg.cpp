@@ -1,5 +1,7 @@
 #include "sequencer/seldirdlg.h"
 
+#include "workspace/folderlist.h"
+
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -9,38 +11,6 @@
 #include <QStorageInfo>
 #include <QStyle>
 #include <QVBoxLayout>
-
-namespace {
-
-constexpr int PathRole = Qt::UserRole;
-
-// Mount points that hold files an operator keeps: the root, the home folder and real devices.
-QStringList driveRoots()
-{
-    QStringList roots{QDir::rootPath(), QDir::homePath()};
-    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
-        if (!volume.isValid() || !volume.isReady() || !volume.device().startsWith("/dev/"))
-            continue;
-        const QString root = volume.rootPath();
-        if (!roots.contains(root))
-            roots.append(root);
-    }
-    return roots;
-}
-
-// The drive a folder lies on: the longest root that holds it.
-QString driveOf(const QString &folder, const QStringList &roots)
-{
-    QString best = QDir::rootPath();
-    for (const QString &root : roots) {
-        const QString prefix = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
-        if ((folder == root || folder.startsWith(prefix)) && root.size() > best.size())
-            best = root;
-    }
-    return best;
-}
-
-} // namespace
 
 TSelDirDlg::TSelDirDlg(QWidget *parent)
     : QDialog(parent)
@@ -80,9 +50,7 @@ TSelDirDlg::TSelDirDlg(QWidget *parent)
 
 void TSelDirDlg::fillDrives()
 {
-    DriveComboBox1->clear();
-    for (const QString &root : driveRoots())
-        DriveComboBox1->addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), QDir::toNativeSeparators(root), root);
+    FolderList::fillDrives(DriveComboBox1);
 }
 
 void TSelDirDlg::showAt(const QString &folder)
@@ -96,40 +64,13 @@ void TSelDirDlg::showAt(const QString &folder)
 void TSelDirDlg::setDirectory(const QString &folder)
 {
     m_directory = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-    const int drive = DriveComboBox1->findData(driveOf(m_directory, driveRoots()));
-    if (drive >= 0)
-        DriveComboBox1->setCurrentIndex(drive);
-
-    DirectoryListBox1->clear();
-    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
-    QStringList chain;
-    for (QDir dir(m_directory);; ) {
-        chain.prepend(dir.absolutePath());
-        if (!dir.cdUp())
-            break;
-    }
-    int depth = 0;
-    QListWidgetItem *current = nullptr;
-    for (const QString &path : std::as_const(chain)) {
-        const QString name = depth == 0 ? QDir::toNativeSeparators(path) : QFileInfo(path).fileName();
-        current = new QListWidgetItem(open, QString(depth * 2, QLatin1Char(' ')) + name, DirectoryListBox1);
-        current->setData(PathRole, path);
-        ++depth;
-    }
-    const QStringList subfolders =
-        QDir(m_directory).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    for (const QString &name : subfolders) {
-        auto *item = new QListWidgetItem(closed, QString(depth * 2, QLatin1Char(' ')) + name, DirectoryListBox1);
-        item->setData(PathRole, QDir(m_directory).filePath(name));
-    }
-    DirectoryListBox1->setCurrentItem(current);
+    FolderList::showFolder(DriveComboBox1, DirectoryListBox1, m_directory);
 }
 
 QString TSelDirDlg::selectedFolder() const
 {
     const QListWidgetItem *item = DirectoryListBox1->currentItem();
-    return item ? item->data(PathRole).toString() : m_directory;
+    return item ? FolderList::pathOf(item) : m_directory;
 }
 
 void TSelDirDlg::driveChanged()
@@ -140,7 +81,7 @@ void TSelDirDlg::driveChanged()
 void TSelDirDlg::openItem(QListWidgetItem *item)
 {
     if (item)
-        setDirectory(item->data(PathRole).toString());
+        setDirectory(FolderList::pathOf(item));
 }
 
 void TSelDirDlg::accept()

@@ -1,5 +1,7 @@
 #include "terminal/keyfilelocation.h"
 
+#include "workspace/drives.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -67,14 +69,7 @@ QString KeyFileLocation::path(const QString &home) const
 
 QStringList keyFileDrives()
 {
-    QStringList drives{QDir::rootPath(), QDir::homePath()};
-    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
-        if (!volume.isValid() || !volume.isReady() || !volume.device().startsWith("/dev/"))
-            continue;
-        if (!drives.contains(volume.rootPath()))
-            drives.append(volume.rootPath());
-    }
-    return drives;
+    return Drives::roots();
 }
 
 QString shownKeyFile(const QString &path)

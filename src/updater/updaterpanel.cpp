@@ -5,6 +5,7 @@
 #include "updater/updaterworkspace.h"
 
 #include "updater/firmwarefolder.h"
+#include "workspace/folderlist.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -26,7 +27,6 @@
 
 namespace {
 
-constexpr int PathRole = Qt::UserRole;
 
 QPushButton *button(const QString &caption, const QString &name, QWidget *parent, const QRect &where)
 {
@@ -51,32 +51,6 @@ QComboBox *addressChooser(const QString &name, QWidget *parent, const QRect &whe
     for (int address = 0; address <= 0xFF; ++address)
         box->addItem(QStringLiteral("%1").arg(address, 2, 16, QLatin1Char('0')).toUpper());
     return box;
-}
-
-// The drives of this platform: the root, the home folder and the mounted devices, as the
-// sequencer's folder chooser offers them.
-QStringList driveRoots()
-{
-    QStringList roots{QDir::rootPath(), QDir::homePath()};
-    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
-        if (!volume.isValid() || !volume.isReady() || !volume.device().startsWith("/dev/"))
-            continue;
-        if (!roots.contains(volume.rootPath()))
-            roots.append(volume.rootPath());
-    }
-    return roots;
-}
-
-// The drive a folder lies on: the longest root that holds it.
-QString driveOf(const QString &folder, const QStringList &roots)
-{
-    QString best = QDir::rootPath();
-    for (const QString &root : roots) {
-        const QString prefix = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
-        if ((folder == root || folder.startsWith(prefix)) && root.size() > best.size())
-            best = root;
-    }
-    return best;
 }
 
 } // namespace
@@ -173,7 +147,7 @@ void UpdaterWorkspace::buildFileControls()
     m_folders->setObjectName(QStringLiteral("DirectoryListBox1"));
     m_folders->setGeometry(298, 84, 210, 252);
     connect(m_folders, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem *item) { setFolder(item->data(PathRole).toString()); });
+            [this](QListWidgetItem *item) { setFolder(FolderList::pathOf(item)); });
 
     m_filename = new QLineEdit(QStringLiteral("*.hex"), root);
     m_filename->setObjectName(QStringLiteral("Filename"));
@@ -273,10 +247,7 @@ void UpdaterWorkspace::buildHiddenControls()
 
 void UpdaterWorkspace::fillDrives()
 {
-    m_drives->clear();
-    for (const QString &driveRoot : driveRoots())
-        m_drives->addItem(m_drives->style()->standardIcon(QStyle::SP_DriveHDIcon), QDir::toNativeSeparators(driveRoot),
-                          driveRoot);
+    FolderList::fillDrives(m_drives);
 }
 
 void UpdaterWorkspace::setFolder(const QString &folder)
@@ -290,34 +261,7 @@ void UpdaterWorkspace::setFolder(const QString &folder)
 
 void UpdaterWorkspace::fillFolderList()
 {
-    const int drive = m_drives->findData(driveOf(m_folder, driveRoots()));
-    if (drive >= 0)
-        m_drives->setCurrentIndex(drive);
-
-    m_folders->clear();
-    const QIcon open = m_folders->style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closed = m_folders->style()->standardIcon(QStyle::SP_DirClosedIcon);
-    QStringList chain;
-    for (QDir dir(m_folder);;) {
-        chain.prepend(dir.absolutePath());
-        if (!dir.cdUp())
-            break;
-    }
-    int depth = 0;
-    QListWidgetItem *current = nullptr;
-    for (const QString &path : std::as_const(chain)) {
-        const QString name = depth == 0 ? QDir::toNativeSeparators(path) : QFileInfo(path).fileName();
-        current = new QListWidgetItem(open, QString(depth * 2, QLatin1Char(' ')) + name, m_folders);
-        current->setData(PathRole, path);
-        ++depth;
-    }
-    const QStringList subfolders =
-        QDir(m_folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    for (const QString &name : subfolders) {
-        auto *item = new QListWidgetItem(closed, QString(depth * 2, QLatin1Char(' ')) + name, m_folders);
-        item->setData(PathRole, QDir(m_folder).filePath(name));
-    }
-    m_folders->setCurrentItem(current);
+    FolderList::showFolder(m_drives, m_folders, m_folder);
 }
 
 void UpdaterWorkspace::readFileList()

@@ -12,6 +12,7 @@
 #include "sequencer/sequencerworkspace.h"
 #include "terminal/functionkeyspage.h"
 #include "terminal/terminalworkspace.h"
+#include "updater/threadedprogramminglink.h"
 #include "updater/updaterworkspace.h"
 
 void TForm1::createWorkspaces()
@@ -43,4 +44,14 @@ void TForm1::createWorkspaces()
         m_settingsOwners.append(workspace);
     m_settingsOwners.append(scanDefaults);
     m_settingsOwners.append(functionKeys);
+}
+
+ProgrammingLinkFactory TForm1::threadedProgrammingLinks()
+{
+    return [this] {
+        // The box has no title of its own: the program's name stands there, as for every
+        // box a driver shows.
+        return std::make_unique<ThreadedProgrammingLink>(
+            threadedDevices(), [this](const QString &text) { prompt().showMessage(QStringLiteral("I/O VANTOR"), text); });
+    };
 }

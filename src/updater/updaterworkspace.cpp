@@ -74,7 +74,11 @@ void UpdaterWorkspace::connectUpdater()
     FlashUpdater *u = m_updater;
     connect(u, &FlashUpdater::progStatusCleared, m_status, &QPlainTextEdit::clear);
     connect(u, &FlashUpdater::progStatusAdded, m_status, &QPlainTextEdit::appendPlainText);
-    connect(u, &FlashUpdater::connectedText, this, [this](const QString &text) { console().setConnectedText(text); });
+    connect(u, &FlashUpdater::connectedText, this, [this](const QString &text) {
+        console().setConnectedText(text);
+        if (!m_updater->lossNote().isEmpty())
+            console().setConnectedToolTip(m_updater->lossNote());
+    });
     connect(u, &FlashUpdater::captionChanged, this, [this](const QString &control, const QString &caption) {
         if (QPushButton *push = buttonNamed(control)) {
             push->setText(caption);

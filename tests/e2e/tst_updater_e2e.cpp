@@ -216,7 +216,8 @@ private Q_SLOTS:
 
     // A loader alone on the line answers the first loader test: the lines follow its CR
     // with no ")*LOC", "L" or "^FP", each after the one before was acknowledged. A loader
-    // that takes its time lets the window be seen mid-download.
+    // that takes its time lets the window be seen mid-download; with VANTOR_SHOT_DIR set, a
+    // picture of it is written there as updater-download.png.
     void downloadFindsTheLoaderAtOnce()
     {
         auto slow = loader("11:slow-loader:40");
@@ -229,6 +230,9 @@ private Q_SLOTS:
         QVERIFY(find<QWidget>("PBAR")->isVisible());
         QVERIFY2(QRegularExpression(QStringLiteral("^\\d+%$")).match(percent()).hasMatch(), qPrintable(percent()));
         QCOMPARE(connected(), QStringLiteral("Status: Port Open Sending"));
+        const QString shots = qEnvironmentVariable("VANTOR_SHOT_DIR");
+        if (!shots.isEmpty())
+            QVERIFY(m_window->grab().save(QDir(shots).filePath(QStringLiteral("updater-download.png"))));
         QTRY_VERIFY_WITH_TIMEOUT(!updater().busy(), Generous);
 
         QCOMPARE(m_line->received(), "\r" + withCRs(sentLines(file)));

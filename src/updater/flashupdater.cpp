@@ -143,7 +143,13 @@ void FlashUpdater::dropPort()
         return;
     ++m_portGeneration;
     m_port->closePort();
-    m_port.reset();
+    // Deleted from the event loop, not here: the port's write-error box runs a loop of its
+    // own from inside the port, and a loss or a close handled meanwhile must not delete the
+    // port under the box's caller. As a child it still goes with the updater if no loop
+    // comes round again.
+    ProgrammingLink *retired = m_port.release();
+    retired->setParent(this);
+    retired->deleteLater();
 }
 
 void FlashUpdater::CloseProgrammingPort()

@@ -13,6 +13,7 @@
 #include "terminal/functionkeyspage.h"
 #include "terminal/keypanel.h"
 #include "terminal/terminalworkspace.h"
+#include "updater/threadedprogramminglink.h"
 #include "updater/updaterworkspace.h"
 
 void TForm1::createWorkspaces()
@@ -56,4 +57,14 @@ void TForm1::createWorkspaces()
         m_settingsOwners.append(workspace);
     m_settingsOwners.append(scanDefaults);
     m_settingsOwners.append(functionKeys);
+}
+
+ProgrammingLinkFactory TForm1::threadedProgrammingLinks()
+{
+    return [this] {
+        // The box has no title of its own: the program's name stands there, as for every
+        // box a driver shows.
+        return std::make_unique<ThreadedProgrammingLink>(
+            threadedDevices(), [this](const QString &text) { prompt().showMessage(QStringLiteral("I/O VANTOR"), text); });
+    };
 }

@@ -60,6 +60,8 @@ TForm1::TForm1(ConsoleSetup setup)
         driver = std::make_unique<QtSerialDriver>(m_portMap);
     m_mainPort = new MainPort(std::move(driver), this);
     m_threadedDevices = setup.threadedDevices ? std::move(setup.threadedDevices) : qtTSIODevices(m_portMap);
+    if (!m_programmingLinks)
+        m_programmingLinks = threadedProgrammingLinks();
 
     buildStartUpPanel();
     m_status = new StatusBar(this);
@@ -189,6 +191,12 @@ void TForm1::setConnectedText(const QString &text)
     m_status->Connected->setText(text);
     // A workspace's own text ("Port Open Failed") keeps saying why the line is down.
     m_status->Connected->setToolTip(m_mainPort->lossToolTip());
+}
+
+void TForm1::setConnectedToolTip(const QString &note)
+{
+    const QString loss = m_mainPort->lossToolTip();
+    m_status->Connected->setToolTip(loss.isEmpty() || note.isEmpty() ? loss + note : loss + QLatin1Char('\n') + note);
 }
 
 void TForm1::Timer1Timer()

@@ -36,7 +36,7 @@ struct ConsoleSetup
     std::shared_ptr<PortMap> portMap;              // empty: a new map loaded from the settings file
     std::function<QStringList()> discoverDevices;  // empty: the machine's serial devices
     std::unique_ptr<OperatorPrompt> prompt;        // empty: real message boxes
-    ProgrammingLinkFactory programmingLinks;       // the updater's port; empty: no port opens
+    ProgrammingLinkFactory programmingLinks;       // the updater's port; empty: the threaded port on threadedDevices
     TSIODeviceOpener threadedDevices;              // empty: the threaded port's devices through the port map
 };
 
@@ -63,6 +63,7 @@ public:
     void setActivityText(const QString &text) override;
     QString activityText() const override;
     void setConnectedText(const QString &text) override;
+    void setConnectedToolTip(const QString &note) override;
     TSIODeviceOpener threadedDevices() const override { return m_threadedDevices; }
 
     // Start-up and shutdown
@@ -117,6 +118,9 @@ private:
     // SB1 names another port: the workspaces that show it follow.
     void showPortChoice(const QString &text);
     void discoverPorts();
+    // The updater's programming port: the threaded port on this console's devices, its
+    // write-error box through the operator's prompt.
+    ProgrammingLinkFactory threadedProgrammingLinks();
     Workspace *workspaceForCaption(const QString &caption) const;
 
     QString m_settingsPath;

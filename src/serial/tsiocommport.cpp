@@ -6,6 +6,16 @@
 #include <QDeadlineTimer>
 #include <QtDebug>
 
+namespace {
+
+std::mutex &postedCall()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+} // namespace
+
 TSIOCommPort::TSIOCommPort(TSIODeviceOpener opener, QObject *parent)
     : QObject(parent), m_opener(std::move(opener))
 {
@@ -106,9 +116,14 @@ std::shared_ptr<TSIOOwnerLink> TSIOCommPort::makeOwnerLink()
     // Called by a worker while it holds the link's lock, which the call takes again when
     // it arrives.
     auto onOwner = [this, session, handOff = m_handOff](std::function<void()> fn) {
+        // The call's own captures were written on the worker's thread, and Qt's queue hands
+        // them over under a lock a thread checker does not see: postedCall is held around the
+        // post and taken first on arrival, before any capture is read.
+        std::lock_guard posting(postedCall());
         QMetaObject::invokeMethod(
             this,
             [this, session, handOff, fn = std::move(fn)] {
+                { std::lock_guard arrived(postedCall()); }
                 { std::lock_guard received(*handOff); }
                 if (session == m_session)
                     fn();

@@ -95,7 +95,8 @@ UpdaterTask FlashUpdater::search(SearchKind kind)
                 break;
             Q_EMIT captionChanged(buttonOf(all), QStringLiteral("SEARCH ") + QString::fromLatin1(LoaderCommands::address(address)));
             co_await probe(address);
-            if (!SearchActive)
+            // A device gone ends the search here: what it found stays listed.
+            if (!SearchActive || m_lineLost)
                 break;
             ++address;
         }

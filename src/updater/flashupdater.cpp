@@ -4,6 +4,8 @@
 #include "updater/loadercommands.h"
 #include "workspace/operatorprompt.h"
 
+#include <QTime>
+
 #include <array>
 
 namespace {
@@ -88,7 +90,9 @@ void FlashUpdater::openProgrammingPort(int rate)
     dropPort();
     ProgrammingPortOpen = false;
     m_port = m_makeLink();
+    m_lineLost = false;
     const quint64 generation = ++m_portGeneration;
+    const int comNumber = portNumber();
     // Queued, so a command that closes the port on the bytes it gets never deletes the
     // port inside the port's own signal.
     connect(m_port.get(), &ProgrammingLink::received, this,
@@ -97,7 +101,14 @@ void FlashUpdater::openProgrammingPort(int rate)
                     received(bytes);
             },
             Qt::QueuedConnection);
-    if (m_port->openPort(portNumber(), rate)) {
+    connect(m_port.get(), &ProgrammingLink::lineLost, this,
+            [this, generation, comNumber] {
+                if (generation == m_portGeneration && m_port)
+                    lineWentAway(comNumber, m_port->deviceLocation());
+            },
+            Qt::QueuedConnection);
+    if (m_port->openPort(comNumber, rate)) {
+        m_lossNote.clear();
         Q_EMIT captionChanged(OpenCloseName, QStringLiteral("&Close"));
         Q_EMIT connectedText(QStringLiteral("Status: Port Open"));
         ProgrammingPortOpen = true;
@@ -108,13 +119,37 @@ void FlashUpdater::openProgrammingPort(int rate)
     }
 }
 
+void FlashUpdater::lineWentAway(int comNumber, const QString &device)
+{
+    // Closed here, once: a dead port left open would take every send of the command and
+    // hear nothing, and the next command would find it "open".
+    dropPort();
+    ProgrammingPortOpen = false;
+    m_lineLost = true;
+    const QString port = QStringLiteral("COM%1").arg(comNumber);
+    m_lossNote = tr("The serial device %1 went away at %2. Plug it back in; the updater opens it again with its next command.")
+                     .arg(device.isEmpty() ? port : QStringLiteral("%1 (%2)").arg(device, port),
+                          QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+    Q_EMIT captionChanged(OpenCloseName, QStringLiteral("&Open"));
+    Q_EMIT connectedText(QStringLiteral("Status: Port Closed, The Device Went Away"));
+    if (busy())
+        addStatus(QStringLiteral("THE DEVICE WENT AWAY: THE PORT IS CLOSED."));
+    resumeIfDone();
+}
+
 void FlashUpdater::dropPort()
 {
     if (!m_port)
         return;
     ++m_portGeneration;
     m_port->closePort();
-    m_port.reset();
+    // Deleted from the event loop, not here: the port's write-error box runs a loop of its
+    // own from inside the port, and a loss or a close handled meanwhile must not delete the
+    // port under the box's caller. As a child it still goes with the updater if no loop
+    // comes round again.
+    ProgrammingLink *retired = m_port.release();
+    retired->setParent(this);
+    retired->deleteLater();
 }
 
 void FlashUpdater::CloseProgrammingPort()
@@ -395,6 +430,11 @@ UpdaterTask FlashUpdater::sendFirmwareLines()
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (Firmware::isComment(lines.at(i)))
             continue;
+        if (m_lineLost) {
+            // Nothing reaches the loader any more: the lines left are counted, not waited for.
+            tally.record(int(i) + 1, false);
+            continue;
+        }
         AckPending = true;
         WaitTicks = 20;
         clearRx();
@@ -406,7 +446,7 @@ UpdaterTask FlashUpdater::sendFirmwareLines()
             shownPercent = percent;
             Q_EMIT percentText(QStringLiteral("%1%").arg(percent));
         }
-        co_await waitTicksOr(20, [this] { return !AckPending; });
+        co_await waitTicksOr(20, [this] { return !AckPending || m_lineLost; });
         tally.record(int(i) + 1, !AckPending);
     }
     AckPending = false;

@@ -64,6 +64,9 @@ public:
     // The operator may not leave the workspace: a download runs, from its first loader
     // test to its last line, so the port is not closed or reopened behind a hidden panel.
     bool downloadRunning() const { return m_downloadRunning; }
+    // Why the programming port is down when its device went away under it, in the
+    // operator's words; empty once a port has opened again.
+    QString lossNote() const { return m_lossNote; }
 
     // The programming port.
     void OpenCloseClick();
@@ -132,6 +135,7 @@ private:
     void start(UpdaterTask task);
 
     void openProgrammingPort(int rate);
+    void lineWentAway(int comNumber, const QString &device);
     void dropPort();
     int portNumber() const;
     void addStatus(const QString &line) { Q_EMIT progStatusAdded(line); }
@@ -154,4 +158,8 @@ private:
     std::coroutine_handle<> m_waiting;
     std::function<bool()> m_waitEnds;
     bool m_downloadRunning = false;
+    // The device of the port went away; a running command ends instead of waiting out
+    // every line or address left. Cleared by the next open.
+    bool m_lineLost = false;
+    QString m_lossNote;
 };

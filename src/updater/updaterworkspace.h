@@ -7,6 +7,7 @@
 
 #include <QList>
 
+#include <chrono>
 #include <functional>
 
 class QComboBox;
@@ -111,6 +112,8 @@ private:
     ScanRangeAccess m_scanRange;
     QString m_folder;
     QTimer *m_flashTimer = nullptr;     // FlashPrgTimer, 20 ms from start to end
+    static constexpr std::chrono::milliseconds RxDataRefresh{50};
+    QTimer *m_rxDataRefresh = nullptr;  // RxData's memo follows the engine's text
     bool m_rowJustChosen = false;       // the grid's selection took the row the click is on
 
     QList<QRadioButton *> m_programmingRates;   // BAUDX0..BAUDX3

@@ -46,4 +46,7 @@ public:
     virtual void setActivityText(const QString &text) = 0;     // SB5
     virtual QString activityText() const = 0;
     virtual void setConnectedText(const QString &text) = 0;    // Connected
+    // Says why a workspace's own port is down (its device went away) in Connected's tool
+    // tip, after what the main port's loss says; the next setConnectedText clears it.
+    virtual void setConnectedToolTip(const QString &) {}
 };

@@ -74,6 +74,9 @@ public:
 
     // Hands the replies that are due to the open port.
     void deliverDue();
+    // The device goes away under the open port: replies still due are lost, and the port
+    // says so as the threaded port does (it stays open until the updater closes it).
+    void dropLine();
 
 private:
     class Link;
@@ -122,6 +125,8 @@ public:
             m_line.m_pending.append({m_line.now + std::max(1, reply->delayTicks), reply->bytes});
     }
     void emitReceived(const QByteArray &bytes) { Q_EMIT received(bytes); }
+    void emitLost() { Q_EMIT lineLost(); }
+    QString deviceLocation() const override { return QStringLiteral("/dev/ttyFAKE"); }
 
 private:
     FakeProgrammingLine &m_line;
@@ -148,4 +153,11 @@ inline void FakeProgrammingLine::deliverDue()
         if (auto *link = static_cast<Link *>(m_open.data()))
             link->emitReceived(bytes);
     }
+}
+
+inline void FakeProgrammingLine::dropLine()
+{
+    m_pending.clear();
+    if (auto *link = static_cast<Link *>(m_open.data()))
+        link->emitLost();
 }

@@ -315,6 +315,73 @@ private Q_SLOTS:
         QVERIFY(!bench.updater.ProgrammingActive);
     }
 
+    // The device goes away in the middle of the lines: the port is closed at once, the
+    // lines left are counted as not acknowledged without a wait each, Connected and the
+    // memo say what happened, and the next Program opens the port again.
+    void deviceGoneDuringDownload()
+    {
+        UpdaterBench bench;
+        bench.line.responder = runningLoader;
+        const FlashUpdater::FileChoice file = firmware(QStringLiteral("fw.hex"), numberedLines(200));
+        bench.updater.Button16Click(file);
+        // The CR of the loader test and lines 1 to 4; line 4 waits for its 0x06.
+        QVERIFY(bench.clock.runUntil([&] { return bench.line.sends().size() == 5; }));
+        const int lostAt = bench.line.now;
+        bench.line.dropLine();
+        bench.flush();
+        QVERIFY(!bench.updater.busy());
+        QCOMPARE(bench.line.now, lostAt);   // no line waited out its ticks
+        QCOMPARE(bench.line.sends().size(), 5);
+        QCOMPARE(bench.line.portEvents(), (QList<QByteArray>{"open 3 115200", "close"}));
+        QVERIFY(!bench.updater.ProgrammingPortOpen);
+        QVERIFY(!bench.updater.programmingPortExists());
+        QCOMPARE(bench.status.mid(bench.status.size() - 3),
+                 (QStringList{"THE DEVICE WENT AWAY: THE PORT IS CLOSED.",
+                              "FAILED: 197 OF 200 LINES NOT ACKNOWLEDGED (FIRST: LINE 4)", "DONE."}));
+        QCOMPARE(bench.connected.constLast(), QStringLiteral("Status: Port Closed, The Device Went Away"));
+        QVERIFY2(bench.updater.lossNote().startsWith("The serial device /dev/ttyFAKE (COM3) went away at "),
+                 qPrintable(bench.updater.lossNote()));
+        QVERIFY(!bench.updater.ProgrammingActive);
+        QCOMPARE(bench.percents.constLast(), QStringLiteral("Ready"));
+
+        bench.updater.Button16Click(file);
+        QVERIFY(bench.runToIdle());
+        QCOMPARE(bench.line.portEvents().mid(2), (QList<QByteArray>{"open 3 115200", "close"}));
+        QCOMPARE(bench.status.mid(bench.status.size() - 2), (QStringList{"SUCCESS...", "DONE."}));
+        QVERIFY(bench.updater.lossNote().isEmpty());
+    }
+
+    // A search whose device goes ends after the address it is at, keeps what it found and
+    // leaves the port closed; the next search opens it again.
+    void deviceGoneDuringSearch()
+    {
+        UpdaterBench bench;
+        bench.first = 0x10;
+        bench.last = 0x40;
+        bench.line.responder = [](const QByteArray &sent) -> std::optional<Reply> {
+            if (sent == ")*L11")
+                return Reply{"11F0", 1};
+            if (sent == "V")
+                return Reply{"2.40", 1};
+            return std::nullopt;
+        };
+        bench.updater.PgmrSearchRangeClick();
+        QVERIFY(bench.clock.runUntil([&] { return bench.line.sends().contains(")*LOC(13H)"); }));
+        bench.line.dropLine();
+        QVERIFY(bench.runToIdle(20));
+        QCOMPARE(bench.entries, (QStringList{"11F0:2.40"}));
+        QCOMPARE(bench.line.sends().constLast(), QByteArray(")*LOC(13H)"));
+        QCOMPARE(bench.captionsOf("PgmrSearchRange").constLast(), QStringLiteral("Search Range"));
+        QCOMPARE(bench.connected.constLast(), QStringLiteral("Status: Port Closed, The Device Went Away"));
+        QVERIFY(!bench.updater.SearchActive);
+
+        bench.updater.PgmrSearchRangeClick();
+        QVERIFY(bench.clock.runUntil([&] { return bench.line.sends().count(")*L11") == 2; }));
+        QCOMPARE(bench.line.portEvents().mid(2, 1), (QList<QByteArray>{"open 3 9600"}));
+        bench.updater.Button35Click();
+        QVERIFY(bench.runToIdle());
+    }
+
     // Some lines acknowledged, some not: the count and the first line number.
     void downloadWithMissedAcknowledgements()
     {

@@ -21,9 +21,6 @@ void TerminalSettings::readViews(const SettingsFile &file)
 
 void TerminalSettings::readLocations(const SettingsFile &file)
 {
-    keysDrive = read(file, key::KEYSDRIVE);
-    keysDir = read(file, key::KEYSDIR);
-    keysFile = read(file, key::KEYSFILE);
     logsDir = read(file, key::LOGSDIR);
     logsDrive = read(file, key::LOGSDRIVE);
 }

@@ -15,11 +15,11 @@ struct TerminalSettings
     int transmittedColour = 255;    // key RxColor, swatch "TX"
     bool crlf = false;
     bool localEcho = true;
-    QString keysDrive, keysDir, keysFile;
     QString logsDrive, logsDir;
 
     void readColours(const SettingsFile &file);
     void readViews(const SettingsFile &file);
+    // The log's remembered drive and folder; the key files' are the Function Keys page's.
     void readLocations(const SettingsFile &file);
     void readLocalEcho(const SettingsFile &file);
 };
